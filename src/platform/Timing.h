@@ -1,0 +1,18 @@
+#pragma once
+
+// The fixed pauses and wait counts of the unit protocol. Tests may shorten them.
+struct Timing {
+    int connectTimeoutMs = 3000;
+    int waitSliceMs = 10;          // one socket wait
+    int answerWaits = 100;         // about a second for an answer
+    int readDataWaits = 1000;      // about ten seconds without data ends a read
+    int sdWritePauseMs = 400;      // announcement to data phase, SD card
+    int readPauseMs = 600;         // announcement to data phase, reads
+    int flashWritePauseMs = 1500;  // announcement to data phase, flash
+    int firmwarePauseMs = 3000;    // recognised model
+    int firmwareSdPauseMs = 1000;  // unrecognised model
+    int firmwareCheckPauseMs = 2000;
+    int configFilePauseMs = 200;   // between configuration files
+    int volumeSendDelayMs = 200;
+    int pollTickMs = 100;
+};
