@@ -12,8 +12,6 @@
 #include <stdexcept>
 
 namespace {
-const char *const ConnectTimeoutText = "Connect Timeout";
-
 // A socket failure after the connection was made ends the operation with the socket's own text.
 [[noreturn]] void raiseSocketError(QTcpSocket &socket)
 {

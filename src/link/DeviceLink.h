@@ -11,8 +11,12 @@
 #include <functional>
 
 class Dialogs;
+
 class MonitorView;
 class QTcpSocket;
+
+inline constexpr char ConnectTimeoutText[] = "Connect Timeout";
+inline constexpr char InvalidHeaderText[] = "InValid Header package!";
 
 // The one-slot queue the monitor window's poll timer empties.
 struct PendingCommand {
@@ -83,6 +87,9 @@ public:
     void announceFirmware(const QByteArray &name, std::uint32_t length, std::uint32_t sum, bool toFlash);
     void requestFlashFileDelete(const QByteArray &name);
     void requestSdClipDelete(const QByteArray &name);
+
+    // The unit's own address as its device information answer reports it.
+    QString reportedAddress() const;
 
     // Helpers shared with the file transfer.
     void clearRequest(std::size_t count);

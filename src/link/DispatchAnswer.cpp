@@ -37,7 +37,7 @@ void DeviceLink::DispatchAnswer(std::uint32_t length)
     if (length == 0)
         return;
     if (!std::equal(FrameMagic.begin(), FrameMagic.end(), answer.begin())) {
-        view_.setStatusLine("InValid Header package!");
+        view_.setStatusLine(InvalidHeaderText);
         return;
     }
     const std::uint8_t echo = answer[4];
@@ -109,6 +109,11 @@ void DeviceLink::DispatchAnswer(std::uint32_t length)
     }
 }
 
+QString DeviceLink::reportedAddress() const
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(answer[7]).arg(answer[8]).arg(answer[9]).arg(answer[10]);
+}
+
 void DeviceLink::showRssi(std::uint16_t raw)
 {
     if (raw == 0)
@@ -150,9 +155,8 @@ void DeviceLink::decodeDeviceInformation()
     }
     view_.setModelText(model);
 
-    const QString unitAddress = QStringLiteral("%1.%2.%3.%4").arg(answer[7]).arg(answer[8]).arg(answer[9]).arg(answer[10]);
     view_.appendLog("DEV_ID => " + hex2(status_.modelCode));
-    if (unitAddress != deviceAddress)
+    if (reportedAddress() != deviceAddress)
         return; // another unit answered: not linked, the poll loop asks again
 
     QStringList mac;
