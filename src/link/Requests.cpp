@@ -1,6 +1,8 @@
 // One small operation per command of the unit's command table.
 #include "DeviceLink.h"
 
+#include "MonitorView.h"
+
 #include <algorithm>
 
 void DeviceLink::beginRequest(std::uint8_t code, std::uint8_t expected)
@@ -223,5 +225,8 @@ void DeviceLink::requestSdClipDelete(const QByteArray &name)
     clearRequest(32);
     putName(clipped);
     beginRequest(Command::DeleteSdClip, Command::DeleteSdClip);
-    SendCommand(std::uint8_t(clipped.size() + 21));
+    const int size = int(clipped.size()) + 21;
+    for (int i = 4; i < size; ++i)
+        view_.appendLog(QStringLiteral("%1 : %2").arg(i - 4).arg(request[i], 2, 16, QLatin1Char('0')).toUpper());
+    SendCommand(std::uint8_t(size));
 }
