@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class DeviceLink;
 
@@ -29,14 +30,20 @@ public:
     QStringList matches; // at most MaxStoredMatches
     int matchCount = 0;
 
+    // The match count, held at 255 should it ever exceed a byte.
     std::uint8_t ScanAdapters();
     // False means the failure is already reported in the monitor window.
     bool CheckLink();
     // Makes the typed entry the unit's address. Throws std::invalid_argument with a
-    // conversion-error text when one of the first four parts is not an integer.
+    // conversion-error text when one of the first four parts is not an integer, and
+    // refuses entries of more than four parts the same way.
     void ApplyStaticIp(const QString &entry);
 
 private:
+    // Runs one adapter query; an error inside it is shown and the scan goes on.
+    void runGuarded(const std::function<void()> &query);
+    void countMatches();
+
     DeviceLink &link_;
     AdapterSource &source_;
 };
