@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Dialogs.h"
+
+// Message boxes and file choosers as Qt dialogs, over the active window.
+class QtDialogs : public Dialogs {
+public:
+    int messageBox(const QString &text, const QString &caption, int flags) override;
+    // The filter is in Qt's form, e.g. "MP3 files (*.mp3)".
+    QString openFile(const QString &defaultExtension, const QString &filter) override;
+    // Qt's folder chooser offers to create a folder.
+    QString chooseFolder(const QString &caption, const QString &start) override;
+};
