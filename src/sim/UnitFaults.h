@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QHostAddress>
+
+// Misbehaviour the simulated unit can be told to show.
+struct UnitFaults {
+    bool noAnswer = false;          // read the request, ignore it, keep the connection until the client closes
+    bool negativeStatus = false;    // refuse every command with a non-acknowledging status
+    bool wrongMagic = false;        // carry out the command, but the answer opens with other bytes
+    bool splitAnswer = false;       // answer in two pieces, the second a little later
+    bool oversizeAnswer = false;    // answer padded far beyond the client's answer buffer
+    QHostAddress otherAddress;      // when set, the device information reports this address
+    bool refuseConnections = false; // stop listening, so that connects are refused
+    bool stallDataPhase = false;    // data phase: send nothing, or stop reading
+    bool cutDataPhase = false;      // data phase: only the first half, then close
+    bool longerRead = false;        // read data phase: more bytes than announced
+
+    bool operator==(const UnitFaults &) const = default;
+};

@@ -1,0 +1,142 @@
+// zorsim: a simulated alarm unit on a loopback address, for trying the tool without hardware.
+
+#include "SimulatedUnit.h"
+#include "UnitSimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+constexpr char DefaultAddress[] = "127.0.0.5";
+constexpr int DefaultLiveIntervalMs = 3000;
+constexpr int StopPollMs = 100;
+constexpr int UsageError = 2;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+[[noreturn]] void fail(const QString &message)
+{
+    QTextStream(stderr) << "zorsim: " << message << Qt::endl;
+    std::exit(UsageError);
+}
+
+QHostAddress ipv4Option(const QCommandLineParser &parser, const QString &name)
+{
+    const QHostAddress address(parser.value(name));
+    if (address.protocol() != QAbstractSocket::IPv4Protocol)
+        fail(QStringLiteral("--%1 needs an IPv4 address, not \"%2\"").arg(name, parser.value(name)));
+    return address;
+}
+
+int positiveOption(const QCommandLineParser &parser, const QString &name)
+{
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok || value <= 0)
+        fail(QStringLiteral("--%1 needs a positive number, not \"%2\"").arg(name, parser.value(name)));
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zorsim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated alarm unit serving the device port on a loopback address until interrupted."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {"address", "Loopback IPv4 address to serve (default 127.0.0.5).", "ip", DefaultAddress},
+        {"model", "Model code: 189 (six inputs) or 190 (four inputs, Modbus RTU).", "code", "189"},
+        {"storage", "Keep SD card and flash files in DIR/sd and DIR/flash instead of memory.", "dir"},
+        {"live", "Change inputs and RSSI every few seconds."},
+        {"live-interval", "Milliseconds between live changes (default 3000).", "ms",
+         QString::number(DefaultLiveIntervalMs)},
+        {"location", "Location reported until the next restart.", "text"},
+        {"no-sd", "Report no SD card."},
+        {"quiet", "Do not log requests."},
+        {"no-answer", "Fault: read requests, never answer."},
+        {"negative-status", "Fault: refuse every command (status 0x15)."},
+        {"wrong-magic", "Fault: answers open with other bytes than the frame magic."},
+        {"split-answer", "Fault: answers in two pieces, the second 150 ms later."},
+        {"oversize-answer", "Fault: answers padded to 5000 bytes."},
+        {"other-address", "Fault: device information reports this address.", "ip"},
+        {"refuse-connections", "Fault: do not listen; connects are refused."},
+        {"stall-data", "Fault: data phases stall (nothing sent, nothing read)."},
+        {"cut-data", "Fault: data phases end after half of the file."},
+        {"longer-read", "Fault: reads send 100 bytes more than announced."},
+    });
+    if (!parser.parse(QCoreApplication::arguments()))
+        fail(parser.errorText());
+    if (parser.isSet("help"))
+        parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty())
+        fail(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
+
+    const QHostAddress address = ipv4Option(parser, "address");
+    if (!address.isLoopback())
+        fail(QStringLiteral("%1 is not a loopback address; zorsim serves 127.x.x.x only").arg(address.toString()));
+    const QString model = parser.value("model");
+    if (model != "189" && model != "190")
+        fail(QStringLiteral("--model must be 189 or 190, not \"%1\"").arg(model));
+
+    UnitFaults faults;
+    faults.noAnswer = parser.isSet("no-answer");
+    faults.negativeStatus = parser.isSet("negative-status");
+    faults.wrongMagic = parser.isSet("wrong-magic");
+    faults.splitAnswer = parser.isSet("split-answer");
+    faults.oversizeAnswer = parser.isSet("oversize-answer");
+    if (parser.isSet("other-address"))
+        faults.otherAddress = ipv4Option(parser, "other-address");
+    faults.refuseConnections = parser.isSet("refuse-connections");
+    faults.stallDataPhase = parser.isSet("stall-data");
+    faults.cutDataPhase = parser.isSet("cut-data");
+    faults.longerRead = parser.isSet("longer-read");
+
+    SimulatedUnit unit(address, std::uint8_t(model.toInt()), parser.value("storage"));
+    unit.setFaults(faults);
+    unit.updateState([&parser](UnitState &state) {
+        if (parser.isSet("location"))
+            state.settings.location = parser.value("location").toLatin1();
+        state.sdPresent = !parser.isSet("no-sd");
+    });
+
+    UnitSimulator simulator(unit);
+    if (!parser.isSet("quiet")) {
+        QObject::connect(&simulator, &UnitSimulator::logLine, [&address](const QString &line) {
+            QTextStream(stderr) << address.toString() << ' ' << line << Qt::endl;
+        });
+    }
+    if (!simulator.start()) {
+        QTextStream(stderr) << "zorsim: " << simulator.errorString() << Qt::endl;
+        return 1;
+    }
+    if (parser.isSet("live"))
+        simulator.setLiveInterval(positiveOption(parser, "live-interval"));
+
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    QTimer stopPoll;
+    QObject::connect(&stopPoll, &QTimer::timeout, &app, [] {
+        if (stopRequested)
+            QCoreApplication::quit();
+    });
+    stopPoll.start(StopPollMs);
+
+    const int result = app.exec();
+    simulator.stop();
+    return result;
+}
