@@ -33,7 +33,8 @@ QString pathIn(const QString &workingFolder)
 
 bool isMarked(const QString &path)
 {
-    const QFileInfo folder(path);
+    // Without its trailing separator, so that a link is seen as the link, not as its target.
+    const QFileInfo folder(QDir::cleanPath(QDir::fromNativeSeparators(path)));
     // A link named like the scratch folder points at someone else's folder.
     return folder.isDir() && !folder.isSymLink() && QFileInfo(markPath(path)).isFile();
 }

@@ -115,7 +115,7 @@ void TForm1::createControls()
 {
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(6, 4, 6, 4);
-    root->setSpacing(6);
+    root->setSpacing(10);
     root->addWidget(createStatusBlock());
     root->addWidget(createInputBlock());
     auto *outputs = new QHBoxLayout;
@@ -194,8 +194,8 @@ QWidget *TForm1::createStatusBlock()
     address->addWidget(SpeedButton5);
 
     auto *layout = new QVBoxLayout(GroupBox3);
-    layout->setContentsMargins(8, 4, 8, 6);
-    layout->setSpacing(4);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(6);
     layout->addWidget(Label4);
     layout->addWidget(Label5);
     layout->addLayout(images);
@@ -225,7 +225,7 @@ QWidget *TForm1::createInputBlock()
         inputLabels_[k]->setAlignment(Qt::AlignCenter);
         inputShapes_[k] = new IndicatorShape(shapeNames[k], GroupBox1);
         inputShapes_[k]->setToolTip(QStringLiteral("DI0"));
-        inputShapes_[k]->setFixedSize(38, 10);
+        inputShapes_[k]->setFixedSize(38, 14);
         grid->addWidget(inputLabels_[k], 0, k, Qt::AlignHCenter);
         grid->addWidget(inputShapes_[k], 1, k, Qt::AlignHCenter);
     }
@@ -259,7 +259,7 @@ QWidget *TForm1::createRelayBlock()
     Label8 = namedLabel(QStringLiteral("Label8"), QStringLiteral("Relay Output"), Panel1);
     Label8->setFont(boldFont(font(), 0));
     Shape1 = new IndicatorShape(QStringLiteral("Shape1"), Panel1);
-    Shape1->setFixedSize(96, 10);
+    Shape1->setFixedSize(96, 14);
     SpeedButton4 = namedButton(QStringLiteral("SpeedButton4"), RelayOffCaption, Panel1);
     SpeedButton4->setFixedWidth(96);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
@@ -269,7 +269,7 @@ QWidget *TForm1::createRelayBlock()
     output->addWidget(Shape1, 0, Qt::AlignHCenter);
     output->addWidget(SpeedButton4, 0, Qt::AlignHCenter);
     auto *layout = new QHBoxLayout(Panel1);
-    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setContentsMargins(10, 8, 10, 8);
     layout->addWidget(Label8, 1);
     layout->addLayout(output);
     return Panel1;
@@ -317,7 +317,7 @@ QWidget *TForm1::createVolumeBlock()
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
 
     auto *layout = new QHBoxLayout(Panel2);
-    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setContentsMargins(10, 6, 10, 6);
     layout->addWidget(Label2);
     layout->addWidget(TrackBar1, 1);
     return Panel2;

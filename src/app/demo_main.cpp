@@ -1,0 +1,99 @@
+// zorwifi-demo: the tool against a simulated unit on a loopback address, with a simulated
+// Wi-Fi adapter on the unit's subnet, so every window can be tried without hardware.
+
+#include "DemoUnitAddress.h"
+#include "ErrorReportingApplication.h"
+#include "FixedAdapterSource.h"
+#include "QtDialogs.h"
+#include "SimulatorThread.h"
+#include "ToolWindows.h"
+
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QTextStream>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+constexpr char EmbeddedUnitAddress[] = "127.0.77.1";
+constexpr int LiveIntervalMs = 3000;
+constexpr int LinkWatchMs = 10;
+constexpr int UsageError = 2;
+const QString AdapterName = QStringLiteral("demo-wifi0");
+
+int refuse(const QString &message)
+{
+    QTextStream(stderr) << "zorwifi-demo: " << message << Qt::endl;
+    return UsageError;
+}
+
+// Tells once on stderr when the first device information is shown (the benchmarks wait for
+// this line), and takes the screenshot when one was asked for.
+void watchFirstLink(TForm1 &monitor, const QString &unit, const QString &screenshotPath)
+{
+    auto *watch = new QTimer(&monitor);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &monitor, unit, screenshotPath] {
+        if (!monitor.status().linked)
+            return;
+        watch->stop();
+        QTextStream(stderr) << "zorwifi-demo: linked to " << unit << " after " << started->elapsed()
+                            << " ms" << Qt::endl;
+        if (screenshotPath.isEmpty())
+            return;
+        const bool saved = monitor.grab().save(screenshotPath);
+        if (!saved)
+            QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+    watch->start(LinkWatchMs);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QtDialogs dialogs;
+    ErrorReportingApplication application(argc, argv, dialogs);
+    QCoreApplication::setApplicationName(QStringLiteral("zorwifi-demo"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
+        "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
+    parser.addHelpOption();
+    const QCommandLineOption unitOption(QStringLiteral("unit"),
+                                        QStringLiteral("Use the unit (e.g. zorsim) already serving this loopback address."),
+                                        QStringLiteral("address"));
+    QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save the monitor window once linked, then quit."),
+                                        QStringLiteral("file"));
+    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({unitOption, screenshotOption});
+    parser.process(application);
+
+    const bool external = parser.isSet(unitOption);
+    const QString requested = external ? parser.value(unitOption) : QString::fromLatin1(EmbeddedUnitAddress);
+    const auto address = demoUnitAddress(requested);
+    if (!address)
+        return refuse(QStringLiteral("--unit needs a loopback address such as 127.0.0.5, not \"%1\"").arg(requested));
+
+    SimulatorThread simulator;
+    if (!external) {
+        SimulatorOptions options;
+        options.liveIntervalMs = LiveIntervalMs;
+        if (!simulator.start(QHostAddress(address->unit), options))
+            return refuse(QStringLiteral("cannot start the simulated unit: %1").arg(simulator.errorString()));
+        simulator.unit().updateState([](UnitState &state) { state.settings.location = "Demo unit"; });
+    }
+
+    FixedAdapterSource adapters({{AdapterName, address->adapterAddress}}, {{AdapterName, true}});
+    ToolWindows windows(adapters, dialogs);
+    windows.monitor.link().deviceAddress = address->unit;
+    windows.monitor.discovery().subnetPrefix = address->subnetPrefix;
+    watchFirstLink(windows.monitor, address->unit, parser.value(screenshotOption));
+    windows.monitor.show();
+    return application.exec();
+}
