@@ -36,7 +36,7 @@ void UpdateFirmware(FileTransfer &transfer)
 
     link.firmwareImageSum = byteSum(transfer.TransferBuffer.get(), std::size_t(size));
     const auto sum = std::uint32_t(link.firmwareImageSum);
-    view.setStatusLine(QStringLiteral("Send MCUImg CheckSum => %1").arg(sum, 8, 16, QLatin1Char('0')).toUpper());
+    view.setStatusLine("Send MCUImg CheckSum => " + QStringLiteral("%1").arg(sum, 8, 16, QLatin1Char('0')).toUpper());
 
     const bool recognised = link.status().modelRecognised;
     const bool outer = link.transferActive;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "DeviceLink.h"
+#include "FileTransfer.h"
+#include "ProgressGauge.h"
+#include "RecordingMonitorView.h"
+#include "ScriptedDialogs.h"
+#include "SimulatorThread.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(UnitFaults)
+
+// Gauge calls as the transfer makes them.
+struct RecordingGauge : ProgressGauge {
+    int maximum = -1;
+    QList<int> progress;
+    void startProgress(int max) override
+    {
+        maximum = max;
+        progress.clear();
+    }
+    void setProgress(int value) override { progress << value; }
+};
+
+// A device link talking to a simulated unit of its own on a loopback address.
+struct LinkRig {
+    DeviceStatus status;
+    RecordingMonitorView view;
+    ScriptedDialogs dialogs;
+    Timing timing;
+    DeviceLink link{status, view, dialogs, timing};
+    FileTransfer transfer{link};
+    RecordingGauge sdGauge;
+    RecordingGauge flashGauge;
+    SimulatorThread sim;
+
+    explicit LinkRig(const SimulatorOptions &options = {})
+    {
+        static int next = 10;
+        const QHostAddress address(QStringLiteral("127.0.1.%1").arg(next++));
+        link.deviceAddress = address.toString();
+        transfer.sdGauge = &sdGauge;
+        transfer.flashGauge = &flashGauge;
+        if (!sim.start(address, options))
+            qFatal("simulator: %s", qPrintable(sim.errorString()));
+    }
+    SimulatedUnit &unit() { return sim.unit(); }
+    QByteArray lastFrame() { return unit().receivedFrames().value(unit().receivedFrames().size() - 1); }
+    void withFaults(const std::function<void(UnitFaults &)> &change)
+    {
+        UnitFaults faults = unit().faults();
+        change(faults);
+        sim.setFaults(faults);
+    }
+};

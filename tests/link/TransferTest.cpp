@@ -1,0 +1,304 @@
+// Whole files to and from the simulated unit, and the firmware update.
+#include "FirmwareUpdate.h"
+#include "LinkRig.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+namespace {
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + i / 251);
+    return bytes;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return file.fileName();
+}
+
+// Pauses and the read time-out shortened; the real values run in the tests marked so.
+void quick(Timing &t)
+{
+    t.sdWritePauseMs = t.readPauseMs = t.flashWritePauseMs = 20;
+    t.firmwarePauseMs = t.firmwareSdPauseMs = t.firmwareCheckPauseMs = 20;
+    t.readDataWaits = 30;
+}
+} // namespace
+
+class TransferTest : public QObject {
+    Q_OBJECT
+private slots:
+    void announcedName_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("announced");
+        QTest::newRow("short") << "001.mp3" << QByteArray("001.mp3");
+        QTest::newRow("long") << "LongClipName.mp3" << QByteArray("LongCli~.mp3");
+        QTest::newRow("dots in a long base") << "VeryLongName.old.mp3" << QByteArray("VeryLon~.mp3");
+        QTest::newRow("dot among the first seven") << "Fire.Alarm1.mp3" << QByteArray("Fire_Al~.mp3");
+        QTest::newRow("dots in a short base") << "A.B.C.mp3" << QByteArray("A.B.C.mp3");
+        QTest::newRow("short extension") << "LongClipName.a" << QByteArray("LongCli~.a\0\0", 12);
+        QTest::newRow("long extension") << "LongClipName.mpeg3" << QByteArray("LongCli~.mpe");
+        QTest::newRow("no extension") << "LongClipName" << QByteArray("LongCli~\0\0\0\0", 12);
+    }
+    void announcedName()
+    {
+        QFETCH(QString, fileName);
+        QTEST(FileTransfer::announcedName(fileName), "announced");
+    }
+
+    void bufferToSdWithRealPauses()
+    {
+        LinkRig rig;
+        const QByteArray table = pattern(512);
+        std::copy(table.begin(), table.end(), rig.transfer.TransferBuffer.get());
+        rig.transfer.WriteBufferToSd("plist.cfg", 512);
+        QTRY_COMPARE(rig.unit().file(FileArea::Sd, "plist.cfg").value_or(QByteArray()), table);
+        QCOMPARE(rig.sdGauge.maximum, 512);
+        QCOMPARE(rig.sdGauge.progress, QList<int>{512});
+        QVERIFY(rig.view.log.contains("Transfer Length => 512"));
+
+        const std::int32_t received = rig.transfer.ReadSdFile("plist.cfg");
+        QCOMPARE(received, 512);
+        QCOMPARE(QByteArray(reinterpret_cast<char *>(rig.transfer.ReceiveBuffer.get()), 512), table);
+        QVERIFY(rig.view.log.contains("Read SD to Buffer Len:512"));
+        QVERIFY(!rig.link.transferActive);
+    }
+
+    void fileToSd_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("gaugeMaximum");
+        QTest::addColumn<QList<int>>("progress");
+        QTest::newRow("empty") << 0 << 0 << QList<int>{};
+        QTest::newRow("one chunk exactly") << 1024 << 0 << QList<int>{1024};
+        QTest::newRow("one byte more") << 1025 << 1 << QList<int>{1024, 1025};
+        QTest::newRow("three bytes") << 3 << 3 << QList<int>{3};
+    }
+    void fileToSd()
+    {
+        QFETCH(int, size);
+        LinkRig rig;
+        quick(rig.timing);
+        QTemporaryDir dir;
+        const QByteArray content = size == 3 ? QByteArray("abc") : pattern(size);
+        const QString path = writeFile(dir, "LongClipName.mp3", content);
+        QVERIFY(rig.transfer.WriteFileToSd(path));
+        QTRY_COMPARE(rig.unit().file(FileArea::Sd, "LongCli~.mp3").value_or(QByteArray("missing")), content);
+        const QByteArray frame = rig.lastFrame();
+        QCOMPARE(frame.size(), 40);
+        QCOMPARE(frame.mid(5, 4).toHex(), QByteArray::number(size, 16).rightJustified(8, '0'));
+        QCOMPARE(quint32(qFromBigEndian<quint32>(frame.constData() + 9)),
+                 quint32(byteSum(reinterpret_cast<const std::uint8_t *>(content.constData()), content.size())));
+        if (size == 3)
+            QCOMPARE(frame.mid(9, 4).toHex(), QByteArray("00000126"));
+        QTEST(rig.sdGauge.maximum, "gaugeMaximum");
+        QTEST(rig.sdGauge.progress, "progress");
+        QCOMPARE(rig.view.status, "LongClipName.mp3");
+    }
+
+    void fileToSdRefusals()
+    {
+        LinkRig rig;
+        quick(rig.timing);
+        QTemporaryDir dir;
+        QVERIFY(!rig.transfer.WriteFileToSd(dir.filePath("missing.mp3")));
+        QCOMPARE(rig.transfer.lastTransferError, "File Open error !!");
+
+        QFile big(dir.filePath("big.mp3"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(FileTransfer::BufferSize + 1));
+        big.close();
+        QVERIFY(!rig.transfer.WriteFileToSd(big.fileName()));
+        QCOMPARE(rig.transfer.lastTransferError, "File Size > Buffer Size 13MB !!");
+        QVERIFY(rig.unit().receivedFrames().isEmpty());
+
+        rig.withFaults([](UnitFaults &f) { f.negativeStatus = true; });
+        QVERIFY(!rig.transfer.WriteFileToSd(writeFile(dir, "001.mp3", "x")));
+        QCOMPARE(rig.transfer.lastTransferError, "Target error !!");
+        QVERIFY(rig.unit().receivedData().isEmpty());
+
+        rig.transfer.WriteBufferToSd("m3fn.txt", 10);
+        QVERIFY(rig.view.log.contains("Send Buffer to SD[m3fn.txt]Fail!!!"));
+    }
+
+    void largestFileIsAccepted()
+    {
+        LinkRig rig;
+        quick(rig.timing);
+        QTemporaryDir dir;
+        const QByteArray content = pattern(int(FileTransfer::BufferSize));
+        QVERIFY(rig.transfer.WriteFileToSd(writeFile(dir, "big.mp3", content)));
+        QTRY_COMPARE(rig.unit().file(FileArea::Sd, "big.mp3").value_or(QByteArray()).size(), content.size());
+        QCOMPARE(rig.unit().file(FileArea::Sd, "big.mp3").value(), content);
+        QCOMPARE(rig.sdGauge.progress.size(), int(FileTransfer::BufferSize / FileTransfer::ChunkSize));
+    }
+
+    void reads_data()
+    {
+        QTest::addColumn<UnitFaults>("faults");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("timeoutLogged");
+        UnitFaults none;
+        QTest::newRow("whole") << none << "m3fn.txt" << 3000 << false;
+        QTest::newRow("missing: refused") << none << "nothing.txt" << 0 << false;
+        QTest::newRow("empty file") << none << "empty.txt" << 0 << false;
+        UnitFaults f;
+        f.longerRead = true;
+        QTest::newRow("more than announced") << f << "m3fn.txt" << 3100 << false;
+        f = {};
+        f.cutDataPhase = true;
+        QTest::newRow("cut short") << f << "m3fn.txt" << -1 << true;
+        f = {};
+        f.stallDataPhase = true;
+        QTest::newRow("stalled") << f << "m3fn.txt" << -1 << true;
+    }
+    void reads()
+    {
+        QFETCH(QString, name);
+        LinkRig rig;
+        quick(rig.timing);
+        rig.unit().setFile(FileArea::Sd, "m3fn.txt", pattern(3000));
+        rig.unit().setFile(FileArea::Sd, "empty.txt", {});
+        QFETCH(UnitFaults, faults);
+        rig.sim.setFaults(faults);
+        QTEST(int(rig.transfer.ReadSdFile(name.toLatin1())), "result");
+        QTEST(rig.view.log.contains("Wait RX Timeout!"), "timeoutLogged");
+        QVERIFY(!rig.link.transferActive);
+    }
+
+    void readWithRealTimeout()
+    {
+        LinkRig rig;
+        rig.unit().setFile(FileArea::Sd, "m3fn.txt", pattern(100));
+        rig.withFaults([](UnitFaults &f) { f.stallDataPhase = true; });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(rig.transfer.ReadSdFile("m3fn.txt"), -1);
+        QVERIFY(clock.elapsed() >= 10000);
+    }
+
+    void flashFileShowsAfterRestart()
+    {
+        LinkRig rig;
+        const QByteArray location = "Gate 4";
+        std::copy(location.begin(), location.end(), rig.transfer.TransferBuffer.get());
+        rig.transfer.WriteBufferToFlash("/local/locate.cfg", std::uint32_t(location.size()));
+        QTRY_COMPARE(rig.unit().file(FileArea::Flash, "/local/locate.cfg").value_or(QByteArray()), location);
+        QCOMPARE(rig.view.status, "Transfer Length => 6");
+        QCOMPARE(rig.view.statusHistory.first(), "Send FileName: /local/locate.cfg");
+        QCOMPARE(rig.flashGauge.maximum, 6);
+
+        rig.link.requestDeviceInformation();
+        QCOMPARE(rig.view.locationText, "Locate: ");
+        rig.link.restartUnit();
+        QTRY_COMPARE(rig.unit().state().rebootCount, 1);
+        rig.link.requestDeviceInformation();
+        QCOMPARE(rig.view.locationText, "Locate: Gate 4");
+
+        rig.transfer.DeleteFlashFile("/local/locate.cfg");
+        QCOMPARE(rig.view.status, "Kill file in Flash Done!");
+        QVERIFY(!rig.unit().file(FileArea::Flash, "/local/locate.cfg"));
+    }
+
+    void deleteClipLogsTheFrame()
+    {
+        LinkRig rig;
+        rig.unit().setFile(FileArea::Sd, "003.mp3", "x");
+        rig.transfer.DeleteSdClip("003.mp3");
+        QTRY_VERIFY(!rig.unit().file(FileArea::Sd, "003.mp3"));
+        QCOMPARE(rig.view.log.first(), "003.mp3");
+        QCOMPARE(rig.view.log.at(1), "0 : BF");
+        QCOMPARE(rig.view.log.at(13), "12 : 07");
+        QCOMPARE(rig.view.log.last(), "23 : 00");
+    }
+
+    void dataConnectionRefusedIsAnError()
+    {
+        LinkRig rig;
+        quick(rig.timing);
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "fw.bin", pattern(2000));
+        rig.withFaults([](UnitFaults &f) { f.refuseConnections = true; });
+        rig.dialogs.expectOpenFile(path);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, UpdateFirmware(rig.transfer));
+        QCOMPARE(rig.view.statusHistory.at(2), "Connect Timeout"); // the announcement
+        QVERIFY(!rig.link.transferActive);
+    }
+
+    void firmwareUpdate_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("realPauses");
+        QTest::newRow("recognised, real pauses") << int(ModelZor06) << true;
+        QTest::newRow("unrecognised") << 77 << false;
+    }
+    void firmwareUpdate()
+    {
+        QFETCH(int, model);
+        LinkRig rig;
+        QFETCH(bool, realPauses);
+        if (!realPauses)
+            quick(rig.timing);
+        rig.unit().updateState([model](UnitState &s) { s.model = std::uint8_t(model); });
+        rig.link.requestDeviceInformation();
+        QTemporaryDir dir;
+        const QByteArray image = pattern(300000);
+        rig.dialogs.expectOpenFile(writeFile(dir, "fw.bin", image));
+        const bool recognised = model == ModelZor06;
+        const QString done = "F/W update Complete! Reboot to take effect";
+        if (recognised)
+            rig.dialogs.expectMessageBox(done, done, Dialogs::Plain);
+        rig.unit().clearReceivedFrames();
+        UpdateFirmware(rig.transfer);
+
+        const auto frames = rig.unit().receivedFrames();
+        QCOMPARE(frames.size(), 2);
+        QCOMPARE(frames[0].size(), 40);
+        QCOMPARE(frames[0].mid(4, 5).toHex(), recognised ? QByteArray("5f000493e0") : QByteArray("5a000493e0"));
+        QCOMPARE(frames[0].mid(16, 1 + (recognised ? 15 : 10)),
+                 recognised ? QByteArray("\x0f/sys/mcuimg.bin") : QByteArray("\x0amcuimg.bin"));
+        QCOMPARE(quint8(frames[1][4]), recognised ? 37 : 38);
+        QCOMPARE(frames[1].size(), 9);
+        const QString name = recognised ? "/sys/mcuimg.bin" : "mcuimg.bin";
+        QCOMPARE(rig.unit().file(recognised ? FileArea::Flash : FileArea::Sd, name).value_or(QByteArray()), image);
+        QCOMPARE(rig.flashGauge.maximum, 298976);
+        QCOMPARE(rig.flashGauge.progress.first(), 0);
+        QCOMPARE(rig.flashGauge.progress.last(), 299008);
+        const QString sumText = QString::number(byteSum(reinterpret_cast<const std::uint8_t *>(image.constData()), image.size()), 16);
+        QVERIFY2(rig.view.statusHistory.contains("Send MCUImg CheckSum => " + sumText.toUpper().rightJustified(8, u'0')), qPrintable(rig.view.statusHistory.join("|")));
+        if (recognised)
+            QCOMPARE(rig.view.status, done);
+        else
+            QVERIFY(rig.view.status.startsWith("Send MCUImg CheckSum => ")); // nothing more is shown
+    }
+
+    void firmwareImageTooLarge()
+    {
+        LinkRig rig;
+        QTemporaryDir dir;
+        rig.dialogs.expectOpenFile(writeFile(dir, "fw.bin", QByteArray(2 * 1048576 + 1, 'x')));
+        UpdateFirmware(rig.transfer);
+        QCOMPARE(rig.view.status, "File Lengths > Buffer Size, Abort!");
+        QVERIFY(rig.unit().receivedFrames().isEmpty());
+
+        rig.dialogs.expectOpenFile(QString()); // cancelled
+        UpdateFirmware(rig.transfer);
+        QVERIFY(rig.unit().receivedFrames().isEmpty());
+    }
+};
+
+#include "TransferTest.moc"
+
+int runTransferTest(int argc, char **argv)
+{
+    TransferTest test;
+    return QTest::qExec(&test, argc, argv);
+}
