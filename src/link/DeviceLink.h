@@ -60,7 +60,7 @@ public:
 
     // Queued requests: they only fill the slot; the poll timer sends them.
     void queueLocator();
-    void queueDeviceInformation(); // after a link check
+    bool queueDeviceInformation(); // after a link check; false when the check failed
     void queueRelay(std::uint8_t output, std::uint8_t state);
     void queueVolumeArming(std::uint8_t volume, std::uint8_t armed, bool forArming);
     // The poll timer's send of the slot: a 9-byte exchange, then the slot is emptied.

@@ -20,14 +20,15 @@ void DeviceLink::queueLocator()
     pending.code = Command::Locator;
 }
 
-void DeviceLink::queueDeviceInformation()
+bool DeviceLink::queueDeviceInformation()
 {
     if (!passLinkCheck())
-        return;
+        return false;
     beginRequest(Command::DeviceInformation, Command::DeviceInformation);
     pending.parameters[0] = pending.parameters[1] = 0;
     request[5] = request[6] = 0;
     pending.code = Command::DeviceInformation;
+    return true;
 }
 
 void DeviceLink::queueRelay(std::uint8_t output, std::uint8_t state)

@@ -347,8 +347,7 @@ void TForm1::FormActivate()
     StatusBar1->setPanelText(1, QString());
     Edit2->setText(link_.deviceAddress);
     // The request is queued only after the link check passed, which also shows the address.
-    link_.queueDeviceInformation();
-    if (link_.pending.code != Command::DeviceInformation)
+    if (!link_.queueDeviceInformation())
         dialogs_.messageBox(QStringLiteral("Please check device whether in AP mode!"), QStringLiteral("Device not found"),
                             Dialogs::Warning);
     showVolume(status_.volume);

@@ -1,9 +1,7 @@
-#include "DeviceLink.h"
 #include "Discovery.h"
 #include "FixedAdapterSource.h"
+#include "LinkDoubles.h"
 #include "QtAdapterSource.h"
-#include "RecordingMonitorView.h"
-#include "ScriptedDialogs.h"
 
 #include <QDir>
 #include <QNetworkInterface>
@@ -18,12 +16,7 @@ namespace {
 
 // A monitor window's state around a discovery with fixed adapters, as if a unit had
 // been decoded before: each check must undo exactly what it should.
-struct Rig {
-    DeviceStatus status;
-    RecordingMonitorView view;
-    ScriptedDialogs dialogs;
-    Timing timing;
-    DeviceLink link{status, view, dialogs, timing};
+struct Rig : LinkDoubles {
     FixedAdapterSource source{{{"wlan0", "10.0.0.17"}}, {{"wlan0", true}}};
     Discovery discovery{link, source};
 

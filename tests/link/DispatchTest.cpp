@@ -1,19 +1,12 @@
 // The answer dispatcher fed straight from the answer buffer: byte layouts and texts.
-#include "DeviceLink.h"
-#include "RecordingMonitorView.h"
-#include "ScriptedDialogs.h"
+#include "LinkDoubles.h"
 
 #include <QTest>
 
 namespace {
 using Bytes = QList<QPair<int, int>>; // offset, value
 
-struct Rig {
-    DeviceStatus status;
-    RecordingMonitorView view;
-    ScriptedDialogs dialogs;
-    Timing timing;
-    DeviceLink link{status, view, dialogs, timing};
+struct Rig : LinkDoubles {
 
     // A device-information answer for the link's address with the given bytes on top.
     void answer(std::uint8_t code, std::uint8_t statusByte, const Bytes &bytes)

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "DeviceLink.h"
 #include "FileTransfer.h"
+#include "LinkDoubles.h"
 #include "ProgressGauge.h"
-#include "RecordingMonitorView.h"
-#include "ScriptedDialogs.h"
 #include "SimulatorThread.h"
 
 #include <QTest>
@@ -24,12 +22,7 @@ struct RecordingGauge : ProgressGauge {
 };
 
 // A device link talking to a simulated unit of its own on a loopback address.
-struct LinkRig {
-    DeviceStatus status;
-    RecordingMonitorView view;
-    ScriptedDialogs dialogs;
-    Timing timing;
-    DeviceLink link{status, view, dialogs, timing};
+struct LinkRig : LinkDoubles {
     FileTransfer transfer{link};
     RecordingGauge sdGauge;
     RecordingGauge flashGauge;
