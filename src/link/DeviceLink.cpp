@@ -103,7 +103,7 @@ void DeviceLink::pause(int milliseconds) const
     loop.exec();
 }
 
-bool DeviceLink::openChannel(QTcpSocket &socket)
+bool DeviceLink::writeRequest(QTcpSocket &socket, std::uint8_t size)
 {
     if (!connectToUnit(socket)) {
         view_.setStatusLine(ConnectTimeoutText);
@@ -112,6 +112,9 @@ bool DeviceLink::openChannel(QTcpSocket &socket)
     }
     if (view_.statusLine() == ConnectTimeoutText)
         view_.setStatusLine(QString());
+    std::copy(FrameMagic.begin(), FrameMagic.end(), request.begin());
+    if (socket.write(reinterpret_cast<const char *>(request.data()), size) != size)
+        raiseSocketError(socket);
     return true;
 }
 
@@ -125,13 +128,9 @@ void DeviceLink::SendCommand(std::uint8_t size)
     QTcpSocket socket;
     // The answer buffer holds 4096 bytes; whatever the unit sends beyond stays unread.
     socket.setReadBufferSize(AnswerSize);
-    if (!openChannel(socket))
+    if (!writeRequest(socket, size))
         return;
-
     std::fill_n(answer.begin(), ClearedAnswerBytes, std::uint8_t{0});
-    std::copy(FrameMagic.begin(), FrameMagic.end(), request.begin());
-    if (socket.write(reinterpret_cast<const char *>(request.data()), size) != size)
-        raiseSocketError(socket);
     socket.flush();
 
     if (!waitForData(socket, timing_.answerWaits)) {
@@ -154,11 +153,8 @@ void DeviceLink::SendCommandNoReply(std::uint8_t size)
     const auto release = qScopeGuard([this] { busy = false; });
 
     QTcpSocket socket;
-    if (!openChannel(socket))
+    if (!writeRequest(socket, size))
         return;
-    std::copy(FrameMagic.begin(), FrameMagic.end(), request.begin());
-    if (socket.write(reinterpret_cast<const char *>(request.data()), size) != size)
-        raiseSocketError(socket);
     if (!socket.waitForBytesWritten(timing_.connectTimeoutMs) && socket.bytesToWrite() > 0)
         raiseSocketError(socket);
     socket.disconnectFromHost();

@@ -105,7 +105,8 @@ public:
 private:
     bool passLinkCheck() const { return !linkCheck || linkCheck(); }
     void beginRequest(std::uint8_t code, std::uint8_t expected);
-    bool openChannel(QTcpSocket &socket);
+    // Connects and writes the frame; false (with "Connect Timeout" shown) when the unit is not reached.
+    bool writeRequest(QTcpSocket &socket, std::uint8_t size);
     void decodeStatusAnswer();
     void decodeDeviceInformation();
     void showFirmwareCheckResult();
