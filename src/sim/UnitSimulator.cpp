@@ -14,6 +14,9 @@ namespace {
 constexpr int LiveRssiStep = 3;
 constexpr int LiveRssiWeakest = -85;
 constexpr int LiveRssiStrongest = -35;
+// A client that announced a file but never opened its data connection must not turn
+// every later command connection into file data.
+constexpr qint64 DataPhaseExpiryMs = 15000;
 
 } // namespace
 
@@ -89,6 +92,10 @@ void UnitSimulator::followFaults()
 void UnitSimulator::acceptConnections()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (m_pendingDataPhase && m_pendingSince.hasExpired(DataPhaseExpiryMs)) {
+            emit logLine(QStringLiteral("data connection for %1 never came; dropped").arg(m_pendingDataPhase->name));
+            m_pendingDataPhase.reset();
+        }
         if (m_pendingDataPhase) {
             auto *session = new DataSession(socket, *m_pendingDataPhase, m_unit, &m_sessions);
             m_pendingDataPhase.reset();
@@ -98,7 +105,10 @@ void UnitSimulator::acceptConnections()
             auto *session = new CommandSession(socket, m_unit, &m_sessions);
             connect(session, &CommandSession::logLine, this, &UnitSimulator::logLine);
             connect(session, &CommandSession::dataPhaseAnnounced, this,
-                    [this](const DataPhase &phase) { m_pendingDataPhase = phase; });
+                    [this](const DataPhase &phase) {
+                        m_pendingDataPhase = phase;
+                        m_pendingSince.start();
+                    });
         }
     }
 }

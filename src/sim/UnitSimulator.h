@@ -2,6 +2,7 @@
 
 #include "CommandHandler.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
@@ -41,6 +42,7 @@ private:
     QObject m_sessions; // parent of the open connections
     // The next connection after an accepted file announcement carries the file.
     std::optional<DataPhase> m_pendingDataPhase;
+    QElapsedTimer m_pendingSince;
     bool m_started = false;
     QString m_error;
 };
