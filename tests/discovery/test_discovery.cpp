@@ -221,7 +221,7 @@ void DiscoveryTest::applyStaticIp()
     QFETCH(QString, refusal);
     QFETCH(QString, prefix);
 
-    Rig rig; // its Wi-Fi adapter sits at 10.0.0.17
+    Rig rig; // its fixed Wi-Fi adapter is on the "10.0.0." subnet (a text, never reached)
     const QString lengthLine = "Remote_ip Len => " + QString::number(entry.size());
     QString thrown;
     try {
