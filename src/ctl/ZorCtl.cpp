@@ -63,11 +63,6 @@ std::optional<CtlRequest> parse(const QStringList &arguments)
     return std::nullopt;
 }
 
-QString dotted(const std::array<std::uint8_t, 4> &octets)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(octets[0]).arg(octets[1]).arg(octets[2]).arg(octets[3]);
-}
-
 class Session {
 public:
     explicit Session(const CtlRequest &request) : request_(request), link_(status_, view_, dialogs_, timing_)
@@ -177,9 +172,9 @@ private:
         o["modbusPort"] = status_.modbusPort;
         o["modbusIdleTimeout"] = status_.modbusIdleTimeout;
         o["staticIpUsed"] = status_.staticIpUsed;
-        o["staticIp"] = dotted(status_.staticIp);
-        o["subnetMask"] = dotted(status_.subnetMask);
-        o["gateway"] = dotted(status_.gateway);
+        o["staticIp"] = dottedAddress(status_.staticIp);
+        o["subnetMask"] = dottedAddress(status_.subnetMask);
+        o["gateway"] = dottedAddress(status_.gateway);
         o["deviceMode"] = status_.deviceMode;
         return o;
     }

@@ -26,6 +26,11 @@ DeviceLink::DeviceLink(DeviceStatus &status, MonitorView &view, Dialogs &dialogs
 {
 }
 
+QString dottedAddress(const std::array<std::uint8_t, 4> &octets)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(octets[0]).arg(octets[1]).arg(octets[2]).arg(octets[3]);
+}
+
 std::uint64_t byteSum(const std::uint8_t *data, std::size_t length)
 {
     std::uint64_t sum = 0;
@@ -53,6 +58,12 @@ void DeviceLink::putBigEndian32(std::size_t offset, std::uint32_t value)
     request[offset + 1] = std::uint8_t(value >> 16);
     request[offset + 2] = std::uint8_t(value >> 8);
     request[offset + 3] = std::uint8_t(value);
+}
+
+std::uint32_t DeviceLink::answerBigEndian32(std::size_t offset) const
+{
+    return std::uint32_t(answer[offset]) << 24 | std::uint32_t(answer[offset + 1]) << 16
+           | std::uint32_t(answer[offset + 2]) << 8 | answer[offset + 3];
 }
 
 bool DeviceLink::connectToUnit(QTcpSocket &socket) const

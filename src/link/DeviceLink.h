@@ -95,6 +95,7 @@ public:
     void clearRequest(std::size_t count);
     void putName(const QByteArray &name);
     void putBigEndian32(std::size_t offset, std::uint32_t value);
+    std::uint32_t answerBigEndian32(std::size_t offset) const;
     // Connects a socket to the unit, keeping the message loop running. False after the time-out.
     bool connectToUnit(QTcpSocket &socket) const;
     // Waits in slices until data is there; false after `waits` empty slices.
@@ -117,6 +118,9 @@ private:
     Dialogs &dialogs_;
     const Timing &timing_;
 };
+
+// "a.b.c.d", first octet first.
+QString dottedAddress(const std::array<std::uint8_t, 4> &octets);
 
 // Sum of all bytes, each 0..255.
 std::uint64_t byteSum(const std::uint8_t *data, std::size_t length);

@@ -111,7 +111,7 @@ void DeviceLink::DispatchAnswer(std::uint32_t length)
 
 QString DeviceLink::reportedAddress() const
 {
-    return QStringLiteral("%1.%2.%3.%4").arg(answer[7]).arg(answer[8]).arg(answer[9]).arg(answer[10]);
+    return dottedAddress({answer[7], answer[8], answer[9], answer[10]});
 }
 
 void DeviceLink::showRssi(std::uint16_t raw)
@@ -210,8 +210,7 @@ void DeviceLink::decodeDeviceInformation()
 
 void DeviceLink::showFirmwareCheckResult()
 {
-    const std::uint32_t unitSum = std::uint32_t(answer[6]) << 24 | std::uint32_t(answer[7]) << 16
-                                  | std::uint32_t(answer[8]) << 8 | answer[9];
+    const std::uint32_t unitSum = answerBigEndian32(6);
     const bool match = (firmwareImageSum >> 32) == 0 && std::uint32_t(firmwareImageSum) == unitSum;
     const QString text = match ? QStringLiteral("F/W update Complete! Reboot to take effect")
                                : QStringLiteral("Update F/W fail with Error! Please retry again.");

@@ -24,11 +24,6 @@ auto holdTransfer(DeviceLink &link)
     return qScopeGuard([&link, outer] { link.transferActive = outer; });
 }
 
-std::uint32_t readBigEndian32(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
 int gaugeMaximum(std::uint32_t length)
 {
     return int(length < FileTransfer::ChunkSize ? length : length - FileTransfer::ChunkSize);
@@ -170,7 +165,7 @@ std::int32_t FileTransfer::ReadSdFile(const QByteArray &name)
     link_.announceSdRead(name);
     if (!link_.status().fileReadAccepted)
         return 0;
-    const std::uint32_t length = readBigEndian32(link_.answer.data() + 6);
+    const std::uint32_t length = link_.answerBigEndian32(6);
     link_.view().appendLog("Read SD to Buffer Len:" + QString::number(length));
 
     link_.pause(link_.timing().readPauseMs);
