@@ -1,9 +1,9 @@
 #include "ZorCtl.h"
 
-#include "CtlView.h"
 #include "DeviceLink.h"
+#include "LinkEvents.h"
+#include "UnitTexts.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
@@ -63,21 +63,47 @@ std::optional<CtlRequest> parse(const QStringList &arguments)
     return std::nullopt;
 }
 
+// The monitor window's texts, as a terminal shows them: on stderr.
+class TerminalEvents : public LinkEvents {
+public:
+    explicit TerminalEvents(const DeviceStatus &status) : status_(status) {}
+    void exchanged(const ExchangeResult &result) override
+    {
+        const QString text = UnitTexts::statusLine(result, status_);
+        if (!text.isEmpty())
+            printLine(stderr, text);
+    }
+    void transferNote(const TransferNote &note) override
+    {
+        const UnitTexts::NoteText text = UnitTexts::transferNote(note);
+        for (const QString &line : text.logLines)
+            printLine(stderr, line);
+        if (!text.statusLine.isEmpty())
+            printLine(stderr, text.statusLine);
+    }
+
+private:
+    const DeviceStatus &status_;
+};
+
 class Session {
 public:
-    explicit Session(const CtlRequest &request) : request_(request), link_(status_, view_, dialogs_, timing_)
+    explicit Session(const CtlRequest &request) : request_(request), events_(status_), link_(status_, timing_)
     {
         link_.deviceAddress = request.address;
+        link_.events = &events_;
     }
 
     int run()
     {
         // Every command reads the unit first: the masks come from its model, and volume and
         // arming requests keep the unit's current arming or volume.
-        if (const int failed = exchange([this] { link_.requestDeviceInformation(); }))
+        const ExchangeResult information = link_.requestDeviceInformation();
+        if (const int failed = exitFor(information))
             return failed;
-        if (!status_.linked) {
-            printLine(stderr, "zorctl: the unit at " + request_.address + " answers as " + link_.reportedAddress());
+        if (information.decoded == Decoded::DeviceOtherAddress) {
+            printLine(stderr, "zorctl: the unit at " + request_.address + " answers as "
+                                  + dottedAddress(status_.reportedAddress));
             return CtlNoUsableAnswer;
         }
         const QString &c = request_.command;
@@ -85,48 +111,54 @@ public:
             print(infoObject());
             return CtlDone;
         }
-        int failed = CtlDone;
+        ExchangeResult result;
         if (c == "status")
-            failed = exchange([this] { link_.pollStatus(); });
+            result = link_.pollStatus();
         else if (c == "relay")
-            failed = sendQueued([this] { link_.queueRelay(1, std::uint8_t(request_.value)); });
+            result = sendQueued([this] { link_.queueRelay(1, std::uint8_t(request_.value)); });
         else if (c == "volume")
-            failed = sendQueued([this] { link_.queueVolumeArming(std::uint8_t(request_.value), status_.armed, false); });
+            result = sendQueued([this] { link_.queueVolumeArming(std::uint8_t(request_.value), status_.armed, false); });
         else if (c == "arm" || c == "disarm")
-            failed = sendQueued([this, c] { link_.queueVolumeArming(status_.volume, c == "arm" ? 1 : 0, true); });
+            result = sendQueued([this, c] { link_.queueVolumeArming(status_.volume, c == "arm" ? 1 : 0, true); });
         else if (c == "locate")
-            failed = sendQueued([this] { link_.queueLocator(); });
-        if (failed)
+            result = sendQueued([this] { link_.queueLocator(); });
+        if (const int failed = exitFor(result))
             return failed;
-        if (c == "status")
+        if (c == "status") {
             print(statusObject());
-        else
-            printLine(stdout, view_.statusLine().isEmpty() ? QStringLiteral("done") : view_.statusLine());
+        } else {
+            const QString text = UnitTexts::statusLine(result, status_);
+            printLine(stdout, text.isEmpty() ? QStringLiteral("done") : text);
+        }
         return CtlDone;
     }
 
 private:
-    template <typename Send>
-    int exchange(Send send)
+    int exitFor(const ExchangeResult &result) const
     {
-        view_.setStatusLine(QString());
-        link_.answerLength = 0;
-        send();
-        if (view_.statusLine() == ConnectTimeoutText) {
-            printLine(stderr, "zorctl: no connection to " + request_.address + " (" + ConnectTimeoutText + ")");
+        switch (result.outcome) {
+        case ExchangeOutcome::NoConnection:
+            printLine(stderr, "zorctl: no connection to " + request_.address);
             return CtlNoConnection;
-        }
-        if (link_.answerLength == 0) {
+        case ExchangeOutcome::NoAnswer:
             printLine(stderr, "zorctl: no answer from " + request_.address);
             return CtlNoUsableAnswer;
-        }
-        if (view_.statusLine() == InvalidHeaderText) {
-            printLine(stderr, "zorctl: " + QString(InvalidHeaderText));
+        case ExchangeOutcome::SocketError:
+            printLine(stderr, "zorctl: " + result.error);
             return CtlNoUsableAnswer;
+        case ExchangeOutcome::Busy:
+        case ExchangeOutcome::LinkCheckFailed:
+            return CtlNoUsableAnswer; // not reached: zorctl runs one request at a time without a link check
+        case ExchangeOutcome::Sent:
+            return CtlDone;
+        case ExchangeOutcome::Answered:
+            break;
         }
-        if (link_.answer[5] != AckStatus) {
+        if (result.decoded == Decoded::InvalidHeader)
+            return CtlNoUsableAnswer; // its text is already on stderr
+        if (result.status != AckStatus) {
             printLine(stderr, QStringLiteral("zorctl: the unit refused request %1 (status %2)")
-                                  .arg(link_.request[4]).arg(link_.answer[5]));
+                                  .arg(codeOf(result.command)).arg(result.status));
             return CtlNoUsableAnswer;
         }
         return CtlDone;
@@ -134,12 +166,10 @@ private:
 
     // The monitor window's way: fill the slot, then send it as the poll timer does.
     template <typename Queue>
-    int sendQueued(Queue queue)
+    ExchangeResult sendQueued(Queue queue)
     {
-        return exchange([this, queue] {
-            queue();
-            link_.sendPending();
-        });
+        queue();
+        return link_.sendPending();
     }
 
     QJsonObject statusObject() const
@@ -156,12 +186,12 @@ private:
     QJsonObject infoObject() const
     {
         QJsonObject o = statusObject();
-        o["model"] = view_.model;
+        o["model"] = UnitTexts::modelName(status_);
         o["modelCode"] = status_.modelCode;
-        o["address"] = link_.reportedAddress();
-        o["mac"] = view_.mac.section(' ', -1);
-        o["firmware"] = view_.firmware;
-        o["sd"] = view_.sd;
+        o["address"] = dottedAddress(status_.reportedAddress);
+        o["mac"] = UnitTexts::mac(status_);
+        o["firmware"] = UnitTexts::firmware(status_);
+        o["sd"] = UnitTexts::sd(status_);
         o["sdPresent"] = status_.sdPresent;
         o["location"] = QString::fromLatin1(status_.location);
         o["apSsid"] = QString::fromLatin1(status_.apSsid);
@@ -191,8 +221,7 @@ private:
 
     CtlRequest request_;
     DeviceStatus status_;
-    CtlView view_;
-    CtlDialogs dialogs_;
+    TerminalEvents events_;
     Timing timing_;
     DeviceLink link_;
 };
@@ -209,10 +238,5 @@ int runZorCtl(const QStringList &arguments)
         std::fputs(Usage, stderr);
         return CtlUsage;
     }
-    try {
-        return Session(*request).run();
-    } catch (const std::exception &e) {
-        printLine(stderr, QString("zorctl: ") + e.what());
-        return CtlNoUsableAnswer;
-    }
+    return Session(*request).run();
 }
