@@ -2,6 +2,8 @@
 #include "LinkRig.h"
 
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <qpa/qwindowsysteminterface.h>
 #include <QTimer>
 #include <functional>
 
@@ -84,6 +86,35 @@ private slots:
         link.requestFlashFileDelete("/local/y");
         QCOMPARE(rig.lastFrame().mid(5, 11).toHex(), QByteArray("010203040a0b0c0d000000"));
         QCOMPARE(rig.lastFrame().size(), 40);
+    }
+
+    void clickDuringAPauseWaitsForItsEnd()
+    {
+        LinkRig rig;
+        QPushButton button; // a window's button that sends at once
+        bool pausing = false;
+        bool clickedWhilePausing = true;
+        QObject::connect(&button, &QPushButton::clicked, [&] {
+            clickedWhilePausing = pausing;
+            rig.link.pollStatus();
+        });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        // As the window system delivers a click: queued, then dispatched by the event loop.
+        QTimer::singleShot(100, [&] {
+            QWindow *window = button.windowHandle();
+            const QPointF at(5, 5);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        });
+        pausing = true;
+        rig.link.pause(rig.timing.sdWritePauseMs); // the pause between an announcement and its data phase
+        pausing = false;
+        QVERIFY(rig.unit().receivedFrames().isEmpty());
+        QTRY_COMPARE(rig.unit().receivedFrames().size(), 1);
+        QVERIFY(!clickedWhilePausing);
     }
 
     void busyRefusesNestedRequests()

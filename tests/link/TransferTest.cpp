@@ -90,10 +90,11 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("gaugeMaximum");
         QTest::addColumn<QList<int>>("progress");
-        QTest::newRow("empty") << 0 << 0 << QList<int>{};
-        QTest::newRow("one chunk exactly") << 1024 << 0 << QList<int>{1024};
-        QTest::newRow("one byte more") << 1025 << 1 << QList<int>{1024, 1025};
-        QTest::newRow("three bytes") << 3 << 3 << QList<int>{3};
+        QTest::addColumn<QByteArray>("sum");
+        QTest::newRow("empty") << 0 << 0 << QList<int>{} << QByteArray("00000000");
+        QTest::newRow("one chunk exactly") << 1024 << 0 << QList<int>{1024} << QByteArray("0001fe32");
+        QTest::newRow("one byte more") << 1025 << 1 << QList<int>{1024, 1025} << QByteArray("0001fe36");
+        QTest::newRow("three bytes") << 3 << 3 << QList<int>{3} << QByteArray("00000126");
     }
     void fileToSd()
     {
@@ -108,10 +109,7 @@ private slots:
         const QByteArray frame = rig.lastFrame();
         QCOMPARE(frame.size(), 40);
         QCOMPARE(frame.mid(5, 4).toHex(), QByteArray::number(size, 16).rightJustified(8, '0'));
-        QCOMPARE(quint32(qFromBigEndian<quint32>(frame.constData() + 9)),
-                 quint32(byteSum(reinterpret_cast<const std::uint8_t *>(content.constData()), content.size())));
-        if (size == 3)
-            QCOMPARE(frame.mid(9, 4).toHex(), QByteArray("00000126"));
+        QTEST(frame.mid(9, 4).toHex(), "sum");
         QTEST(rig.sdGauge.maximum, "gaugeMaximum");
         QTEST(rig.sdGauge.progress, "progress");
         QCOMPARE(rig.view.status, "LongClipName.mp3");
@@ -287,8 +285,7 @@ private slots:
         QCOMPARE(rig.flashGauge.maximum, 298976);
         QCOMPARE(rig.flashGauge.progress.first(), 0);
         QCOMPARE(rig.flashGauge.progress.last(), 299008);
-        const QString sumText = QString::number(byteSum(reinterpret_cast<const std::uint8_t *>(image.constData()), image.size()), 16);
-        QVERIFY2(rig.view.statusHistory.contains("Send MCUImg CheckSum => " + sumText.toUpper().rightJustified(8, u'0')), qPrintable(rig.view.statusHistory.join("|")));
+        QVERIFY2(rig.view.statusHistory.contains("Send MCUImg CheckSum => 0247A04A"), qPrintable(rig.view.statusHistory.join("|")));
         if (recognised)
             QCOMPARE(rig.view.status, done);
         else
