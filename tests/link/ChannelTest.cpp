@@ -225,6 +225,12 @@ private slots:
         f = {};
         f.oversizeAnswer = true;
         QTest::newRow("answer over 4096 bytes") << f << "Get Device Linked!!" << true << 0 << 0;
+        f = {};
+        f.neverRead = true;
+        QTest::newRow("never reads: silent") << f << "" << false << 33 << 0;
+        f = {};
+        f.slowAnswer = true; // the first byte alone is read: no magic
+        QTest::newRow("one byte at a time") << f << "InValid Header package!" << false << 33 << 0;
     }
     void faultyAnswers()
     {
@@ -237,6 +243,18 @@ private slots:
         QTEST(int(rig.link.expectedCode), "expectedAfter");
         QTEST(int(rig.link.pending.code), "queued");
         QVERIFY(rig.link.answerLength <= DeviceLink::AnswerSize);
+    }
+
+    void connectionResetMidAnswer()
+    {
+        LinkRig rig;
+        rig.withFaults([](UnitFaults &f) { f.resetMidAnswer = true; });
+        // What arrived before the reset is the answer: the first half carries model and address.
+        const ExchangeResult result = rig.link.requestDeviceInformation();
+        QCOMPARE(result.outcome, ExchangeOutcome::Answered);
+        QCOMPARE(rig.link.answerLength, 128u);
+        QVERIFY(!rig.link.busy);
+        QCOMPARE(rig.view.modelText, "ZOR-06-WF");
     }
 
     void oversizeAnswerIsCut()

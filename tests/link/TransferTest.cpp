@@ -185,6 +185,39 @@ private slots:
         QVERIFY(!rig.link.transferActive);
     }
 
+    void writeFaults_data()
+    {
+        QTest::addColumn<UnitFaults>("faults");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("error");
+        UnitFaults f;
+        f.refuseDataConnection = true;
+        QTest::newRow("data connection refused") << f << int(TransferOutcome::Failed) << "Data connection to ";
+        f = {};
+        f.negativeStatus = true;
+        QTest::newRow("announcement refused") << f << int(TransferOutcome::Refused) << "plist.cfg";
+        f = {};
+        f.noAnswer = true;
+        QTest::newRow("announcement unanswered") << f << int(TransferOutcome::Refused) << "plist.cfg";
+        f = {};
+        f.refuseConnections = true;
+        QTest::newRow("unit unreachable") << f << int(TransferOutcome::Failed) << "plist.cfg";
+    }
+    void writeFaults()
+    {
+        LinkRig rig;
+        quick(rig.timing);
+        rig.timing.connectTimeoutMs = 300;
+        QFETCH(UnitFaults, faults);
+        rig.sim.setFaults(faults);
+        const TransferResult result = rig.transfer.WriteBufferToSd("plist.cfg", 512);
+        QTEST(int(result.outcome), "outcome");
+        QFETCH(QString, error);
+        QVERIFY2(result.error.startsWith(error), qPrintable(result.error));
+        QVERIFY(!rig.unit().file(FileArea::Sd, "plist.cfg"));
+        QVERIFY(!rig.link.transferActive);
+    }
+
     void readWithRealTimeout()
     {
         LinkRig rig;
