@@ -59,7 +59,7 @@ EditorOutcome ProjectStore::openEditor()
     outcome.log.append(QStringLiteral("PRJ.CFG : ") + pointerPath);
     if (QFileInfo::exists(pointerPath)) {
         // Only the first line counts; a file without one keeps the default project.
-        const QString named = parseProjectPointer(readFileUpTo(pointerPath, audioListImageCapacity).bytes);
+        const QString named = parseProjectPointer(readFileUpTo(pointerPath, projectPointerReadLimit).bytes);
         if (!named.isEmpty()) {
             dirs_.activeDir = named;
             outcome.log.append(QStringLiteral("Get PRJ.CFG : ") + named);
