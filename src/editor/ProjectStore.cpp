@@ -236,18 +236,27 @@ EditorOutcome ProjectStore::addAudio(int clipNumber)
             outcome.error = QStringLiteral("Error!! : ") + picked.error;
         return outcome;
     }
-    outcome.log.append(QStringLiteral("Full FN: ") + picked.path);
+    outcome.append(addAudioFile(clipNumber, picked.path));
+    return outcome;
+}
+
+EditorOutcome ProjectStore::addAudioFile(int clipNumber, const QString &path)
+{
+    if (const QString error = clipNumberError(clipNumber); !error.isEmpty())
+        return failure(error);
+    EditorOutcome outcome;
+    outcome.log.append(QStringLiteral("Full FN: ") + path);
 
     AudioList changed = list_;
-    changed.setSource(clipNumber, picked.path);
+    changed.setSource(clipNumber, path);
     if (!fitsAudioListImage(changed)) {
         outcome.error = listTooLarge();
         return outcome;
     }
     const QString localPath = activePath(clipFileName(clipNumber));
     outcome.log.append(QStringLiteral("Local String=> ") + localPath);
-    outcome.log.append(QStringLiteral("Source String=> ") + picked.path);
-    outcome.append(copyClipFile(picked.path, localPath));
+    outcome.log.append(QStringLiteral("Source String=> ") + path);
+    outcome.append(copyClipFile(path, localPath));
     if (!outcome.ok())
         return outcome;
 
@@ -272,5 +281,12 @@ EditorOutcome ProjectStore::deleteAudio(int clipNumber)
     table_.clearClipReferences(clipNumber);
     outcome.applied = applyAlarmTable(outcome.log);
     outcome.append(saveAudioList());
+    return outcome;
+}
+
+EditorOutcome ProjectStore::reapplyAlarmTable() const
+{
+    EditorOutcome outcome;
+    outcome.applied = applyAlarmTable(outcome.log);
     return outcome;
 }

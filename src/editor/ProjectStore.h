@@ -52,6 +52,8 @@ public:
     PickedAudio pickAudioFile();
     // Asks for a file and makes it clip n, copied into activeDir as "NNN.mp3".
     EditorOutcome addAudio(int clipNumber);
+    // Makes the file clip n without asking.
+    EditorOutcome addAudioFile(int clipNumber, const QString &path);
     // Removes clip n here: its local file, its slot and every use in the table.
     EditorOutcome deleteAudio(int clipNumber);
 
@@ -60,6 +62,8 @@ public:
     // Reads the active "m3fn.txt" into the list and the list image; a missing file is
     // an empty list.
     EditorOutcome loadAudioListImage();
+    // The rows to show for the table held now.
+    EditorOutcome reapplyAlarmTable() const;
 
 private:
     QString activePath(const QString &fileName) const { return dirs_.activeDir + fileName; }
