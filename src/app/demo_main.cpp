@@ -2,8 +2,10 @@
 // Wi-Fi adapter on the unit's subnet, so every window can be tried without hardware.
 
 #include "DemoUnitAddress.h"
+#include "ErrorReport.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
+#include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
@@ -94,7 +96,11 @@ int main(int argc, char *argv[])
     UnitSession session(adapters);
     session.link.deviceAddress = address->unit;
     session.linkCheck.subnetPrefix = address->subnetPrefix;
-    ToolWindows windows(session, dialogs);
+    QtClipPlayer player;
+    QObject::connect(&player, &QtClipPlayer::playbackFailed, [&dialogs](const QString &error) {
+        reportError(dialogs, QStringLiteral("Play Error! : ") + error);
+    });
+    ToolWindows windows(session, dialogs, player);
     watchFirstLink(session, windows.monitor, address->unit, parser.value(screenshotOption));
     windows.monitor.show();
     return application.exec();
