@@ -376,7 +376,7 @@ void AudioEditorWindow::showEvent(QShowEvent *event)
     session_.transfer.sdGauge = gauge_;
     if (!store_.isInitialised()) {
         ScratchFolder::create(store_.directories().tempDir);
-        show(store_.openEditor());
+        showOutcome(store_.openEditor());
         showActiveDir();
     }
     showVolumePosition(session_.status.volume);
@@ -436,7 +436,7 @@ void AudioEditorWindow::switchJob(EditorJob job)
     if (job == EditorJob::Project) {
         setJobControls(job);
         playSourceRadio_->setChecked(true);
-        show(device_.enterProjectJob());
+        showOutcome(device_.enterProjectJob());
     } else {
         enterDeviceJob();
     }
@@ -446,11 +446,11 @@ void AudioEditorWindow::switchJob(EditorJob job)
 void AudioEditorWindow::enterDeviceJob()
 {
     if (store_.isInitialised() && presenter_.askSaveBeforeLeaving())
-        show(store_.saveProject(inputRows(), alarmMode()));
+        showOutcome(store_.saveProject(inputRows(), alarmMode()));
     setJobControls(EditorJob::Device);
     playDeviceRadio_->setChecked(true);
     log_->clear();
-    show(device_.enterDeviceJob());
+    showOutcome(device_.enterDeviceJob());
 }
 
 void AudioEditorWindow::setJobControls(EditorJob job)
@@ -475,26 +475,26 @@ void AudioEditorWindow::onWriteDeviceClicked()
 
 void AudioEditorWindow::onReadDeviceClicked()
 {
-    show(device_.readDevice());
+    showOutcome(device_.readDevice());
 }
 
 // ---- project ------------------------------------------------------------------------
 
 void AudioEditorWindow::onLoadProjectClicked()
 {
-    show(store_.chooseProjectDir());
+    showOutcome(store_.chooseProjectDir());
     showActiveDir();
 }
 
 void AudioEditorWindow::onSaveProjectClicked()
 {
-    show(store_.saveProject(inputRows(), alarmMode()));
+    showOutcome(store_.saveProject(inputRows(), alarmMode()));
 }
 
 void AudioEditorWindow::onGridDoubleClicked(int tableRow, int column)
 {
     if (column == 1)
-        show(store_.addAudio(tableRow + 1));
+        showOutcome(store_.addAudio(tableRow + 1));
 }
 
 void AudioEditorWindow::onDeleteAudioClicked()
@@ -502,7 +502,7 @@ void AudioEditorWindow::onDeleteAudioClicked()
     const int clipNumber = currentClipNumber();
     if (clipNumber == 0)
         return;
-    show(store_.deleteAudio(clipNumber));
+    showOutcome(store_.deleteAudio(clipNumber));
     if (device_.job() == EditorJob::Device)
         device_.deleteClipOnUnit(clipNumber);
 }
@@ -588,7 +588,7 @@ void AudioEditorWindow::onWorkFolderCheckClicked()
 
 // ---- showing the models -------------------------------------------------------------
 
-void AudioEditorWindow::show(const EditorOutcome &outcome)
+void AudioEditorWindow::showOutcome(const EditorOutcome &outcome)
 {
     presenter_.showOutcome(outcome);
     if (!outcome.applied)

@@ -91,7 +91,7 @@ private:
     void enterDeviceJob();
     void setJobControls(EditorJob job);
     // The outcome's texts, and the rows and grid when it applied the table.
-    void show(const EditorOutcome &outcome);
+    void showOutcome(const EditorOutcome &outcome);
     void showAudioList();
     void rebuildClipSelectors();
     void applyTable(const AppliedTable &applied);
