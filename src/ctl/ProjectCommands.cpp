@@ -4,8 +4,8 @@
 #include "ClipText.h"
 #include "ConfigurationStepText.h"
 #include "DeviceConfiguration.h"
-#include "Dialogs.h"
 #include "EditorFiles.h"
+#include "NoDialogs.h"
 #include "ProjectStore.h"
 
 #include <CLI/CLI.hpp>
@@ -16,13 +16,6 @@
 
 namespace {
 
-// zorctl never asks: nothing here opens a dialog.
-class NoDialogs : public Dialogs {
-public:
-    int messageBox(const QString &, const QString &, int) override { return No; }
-    QString openFile(const QString &, const QString &) override { return {}; }
-    QString chooseFolder(const QString &, const QString &) override { return {}; }
-};
 
 int fail(const QString &text)
 {
