@@ -4,6 +4,7 @@
 #include "WheelGuard.h"
 #include "Dialogs.h"
 #include "IndicatorShape.h"
+#include "LinkLog.h"
 #include "MonitorIcons.h"
 #include "UnitSession.h"
 #include "StatusPanels.h"
@@ -537,6 +538,7 @@ void MonitorWindow::setSdText(const QString &text)
 
 void MonitorWindow::appendLog(const QString &line)
 {
+    qCInfo(zorLink).noquote() << line; // the hidden list is never shown: QT_LOGGING_RULES shows it
     logList_->appendPlainText(line);
 }
 
