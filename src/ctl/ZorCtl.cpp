@@ -1,6 +1,7 @@
 #include "ZorCtl.h"
 
 #include "CtlSession.h"
+#include "ProjectCommands.h"
 #include "UnitCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -18,6 +19,7 @@ int runZorCtl(std::vector<std::string> arguments)
     app.require_subcommand(1);
     app.fallthrough();
     addUnitCommands(app, options, exitCode);
+    addProjectCommands(app, options, exitCode);
 
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {

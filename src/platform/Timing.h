@@ -14,5 +14,6 @@ struct Timing {
     int firmwareCheckPauseMs = 2000;
     int configFilePauseMs = 200;   // between configuration files
     int volumeSendDelayMs = 200;
+    int jobSwitchPauseMs = 300;    // audio editor: list read to table read
     int pollTickMs = 100;
 };
