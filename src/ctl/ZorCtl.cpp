@@ -16,6 +16,7 @@ int runZorCtl(std::vector<std::string> arguments)
     int exitCode = CtlDone;
     app.add_option("--address", options.address, "The unit's dotted IPv4 address")->capture_default_str();
     app.add_flag("--json", options.json, "Print the result as one JSON object");
+    app.get_formatter()->column_width(32); // keeps "--address TEXT=192.168.77.1" apart from its text, here and in the man page
     app.require_subcommand(1);
     app.fallthrough();
     addUnitCommands(app, options, exitCode);
