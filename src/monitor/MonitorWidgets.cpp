@@ -1,0 +1,47 @@
+#include "MonitorWidgets.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QToolButton>
+
+namespace MonitorWidgets {
+
+void setTextColor(QLabel *label, const QColor &color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+QFont boldFont(const QFont &base, int pointSizeIncrease)
+{
+    QFont font = base;
+    font.setBold(true);
+    font.setPointSize(base.pointSize() + pointSizeIncrease);
+    return font;
+}
+
+QLabel *namedLabel(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QToolButton *namedButton(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    return button;
+}
+
+QFrame *namedPanel(const QString &name, QWidget *parent)
+{
+    auto *panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    return panel;
+}
+
+} // namespace MonitorWidgets
