@@ -13,6 +13,7 @@ struct Timing {
     int firmwareSdPauseMs = 1000;  // unrecognised model
     int firmwareCheckPauseMs = 2000;
     int configFilePauseMs = 200;   // between configuration files
+    int modbusCommandPauseMs = 300; // Modbus TCP file written to its command
     int volumeSendDelayMs = 200;
     int pollTickMs = 100;
 };
