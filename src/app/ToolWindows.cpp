@@ -1,7 +1,7 @@
 #include "ToolWindows.h"
 
-ToolWindows::ToolWindows(AdapterSource &adapters, Dialogs &dialogs)
-    : monitor(adapters, dialogs)
+ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs)
+    : monitor(session, dialogs)
     , setup(&monitor)
     , audioEditor(&monitor)
 {

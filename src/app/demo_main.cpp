@@ -7,6 +7,7 @@
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
+#include "UnitSession.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
@@ -30,13 +31,13 @@ int refuse(const QString &message)
 
 // Tells once on stderr when the first device information is shown (the benchmarks wait for
 // this line), and takes the screenshot when one was asked for.
-void watchFirstLink(TForm1 &monitor, const QString &unit, const QString &screenshotPath)
+void watchFirstLink(const UnitSession &session, QWidget &monitor, const QString &unit, const QString &screenshotPath)
 {
     auto *watch = new QTimer(&monitor);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &monitor, unit, screenshotPath] {
-        if (!monitor.status().linked)
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &monitor, unit, screenshotPath] {
+        if (!session.status.linked)
             return;
         watch->stop();
         QTextStream(stderr) << "zorwifi-demo: linked to " << unit << " after " << started->elapsed()
@@ -90,10 +91,11 @@ int main(int argc, char *argv[])
     }
 
     FixedAdapterSource adapters({{AdapterName, address->adapterAddress}}, {{AdapterName, true}});
-    ToolWindows windows(adapters, dialogs);
-    windows.monitor.link().deviceAddress = address->unit;
-    windows.monitor.discovery().subnetPrefix = address->subnetPrefix;
-    watchFirstLink(windows.monitor, address->unit, parser.value(screenshotOption));
+    UnitSession session(adapters);
+    session.link.deviceAddress = address->unit;
+    session.linkCheck.subnetPrefix = address->subnetPrefix;
+    ToolWindows windows(session, dialogs);
+    watchFirstLink(session, windows.monitor, address->unit, parser.value(screenshotOption));
     windows.monitor.show();
     return application.exec();
 }

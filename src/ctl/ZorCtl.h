@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QStringList>
-
-// Exit statuses of zorctl.
-enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3 };
+#include <string>
+#include <vector>
 
 // Runs one zorctl command line (arguments without the program name) and returns its exit status.
-int runZorCtl(const QStringList &arguments);
+int runZorCtl(std::vector<std::string> arguments);

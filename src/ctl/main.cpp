@@ -5,5 +5,5 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runZorCtl(app.arguments().mid(1));
+    return runZorCtl(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -1,9 +1,6 @@
-#include "Discovery.h"
+#include "LinkCheck.h"
 
 #include "DeviceLink.h"
-#include "MonitorView.h"
-
-#include <stdexcept>
 
 namespace {
 
@@ -22,42 +19,36 @@ bool isDecimalInteger(const QString &part)
     return fits;
 }
 
-// The subnet prefix of a typed unit address: the text up to and including its third ".".
-// Throws when the entry is not four dot-separated integers.
-QString subnetPrefixOf(const QString &entry)
+// The subnet prefix of a typed unit address: the text up to and including its third ".",
+// or why the entry is not four dot-separated integers.
+struct SubnetPrefix {
+    QString prefix;
+    QString error;
+};
+
+SubnetPrefix subnetPrefixOf(const QString &entry)
 {
     const QStringList parts = entry.split(u'.');
-    if (parts.size() > AddressParts) {
-        throw std::invalid_argument(
-            QString("The address '%1' has more than four parts").arg(entry).toStdString());
-    }
+    if (parts.size() > AddressParts)
+        return {{}, QString("The address '%1' has more than four parts").arg(entry)};
     for (int i = 0; i < AddressParts; ++i) {
         const QString part = i < parts.size() ? parts[i] : QString();
-        if (part.isEmpty()) {
-            throw std::invalid_argument(
-                QString("Part %1 of the address '%2' is empty, not a valid integer value")
-                    .arg(QString::number(i + 1), entry).toStdString());
-        }
-        if (!isDecimalInteger(part)) {
-            throw std::invalid_argument(
-                QString("Part %1 of the address '%2', '%3', is not a valid integer value")
-                    .arg(QString::number(i + 1), entry, part).toStdString());
-        }
+        if (part.isEmpty())
+            return {{}, QString("Part %1 of the address '%2' is empty, not a valid integer value").arg(QString::number(i + 1), entry)};
+        if (!isDecimalInteger(part))
+            return {{}, QString("Part %1 of the address '%2', '%3', is not a valid integer value").arg(QString::number(i + 1), entry, part)};
     }
-    return parts.first(AddressParts - 1).join(u'.') + u'.';
+    return {parts.first(AddressParts - 1).join(u'.') + u'.', {}};
 }
 
 } // namespace
 
-void Discovery::ApplyStaticIp(const QString &entry)
+QString LinkCheck::ApplyStaticIp(const QString &entry)
 {
-    MonitorView &view = link_.view();
-    view.appendLog("Remote_ip Len => " + QString::number(entry.size()));
-    const QString prefix = subnetPrefixOf(entry);
-
+    const SubnetPrefix parsed = subnetPrefixOf(entry);
+    if (!parsed.error.isEmpty())
+        return parsed.error;
     link_.deviceAddress = entry;
-    view.appendLog("cc3200_default_IP => " + prefix);
-    view.setStatusLine("Change IP => " + link_.deviceAddress);
-    subnetPrefix = prefix;
-    CheckLink();
+    subnetPrefix = parsed.prefix;
+    return {};
 }

@@ -1,28 +1,19 @@
 #include "DeviceLink.h"
 
-#include "MonitorView.h"
+#include "LinkEvents.h"
+#include "LinkLog.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QHostAddress>
 #include <QScopeGuard>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
-#include <stdexcept>
 
-namespace {
-// A socket failure after the connection was made ends the operation with the socket's own text.
-[[noreturn]] void raiseSocketError(QTcpSocket &socket)
-{
-    const QString text = socket.errorString();
-    socket.abort();
-    throw std::runtime_error(text.toStdString());
-}
-} // namespace
+Q_LOGGING_CATEGORY(zorLink, "zor.link", QtInfoMsg)
 
-DeviceLink::DeviceLink(DeviceStatus &status, MonitorView &view, Dialogs &dialogs, const Timing &timing)
-    : status_(status), view_(view), dialogs_(dialogs), timing_(timing)
+DeviceLink::DeviceLink(DeviceStatus &status, const Timing &timing)
+    : status_(status), timing_(timing)
 {
 }
 
@@ -66,6 +57,18 @@ std::uint32_t DeviceLink::answerBigEndian32(std::size_t offset) const
            | std::uint32_t(answer[offset + 2]) << 8 | answer[offset + 3];
 }
 
+QEventLoop::ProcessEventsFlags DeviceLink::eventFlags() const
+{
+    // Between an announcement and its data phase a click could start an exchange that the
+    // unit would take for the data connection.
+    return transferActive ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
+}
+
+void DeviceLink::keepResponsive() const
+{
+    QCoreApplication::processEvents(eventFlags());
+}
+
 bool DeviceLink::connectToUnit(QTcpSocket &socket) const
 {
     const QHostAddress host(deviceAddress);
@@ -81,7 +84,7 @@ bool DeviceLink::connectToUnit(QTcpSocket &socket) const
     socket.connectToHost(host, port);
     if (socket.state() == QAbstractSocket::ConnectingState || socket.state() == QAbstractSocket::HostLookupState) {
         timer.start(timing_.connectTimeoutMs);
-        loop.exec(); // keeps timer ticks and clicks running while the unit is slow
+        loop.exec(eventFlags()); // keeps timer ticks running while the unit is slow
     }
     if (socket.state() == QAbstractSocket::ConnectedState)
         return true;
@@ -89,7 +92,7 @@ bool DeviceLink::connectToUnit(QTcpSocket &socket) const
     return false;
 }
 
-bool DeviceLink::waitForData(QTcpSocket &socket, int waits) const
+bool DeviceLink::waitForData(QTcpSocket &socket, int waits, QString &error) const
 {
     for (int emptyLooks = 0;;) {
         if (socket.bytesAvailable() > 0)
@@ -101,9 +104,12 @@ bool DeviceLink::waitForData(QTcpSocket &socket, int waits) const
         socket.waitForReadyRead(timing_.waitSliceMs);
         if (socket.error() != QAbstractSocket::SocketTimeoutError
             && socket.error() != QAbstractSocket::RemoteHostClosedError
-            && socket.error() != QAbstractSocket::UnknownSocketError)
-            raiseSocketError(socket);
-        QCoreApplication::processEvents();
+            && socket.error() != QAbstractSocket::UnknownSocketError) {
+            error = socket.errorString();
+            socket.abort();
+            return false;
+        }
+        keepResponsive();
     }
 }
 
@@ -111,62 +117,103 @@ void DeviceLink::pause(int milliseconds) const
 {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-bool DeviceLink::writeRequest(QTcpSocket &socket, std::uint8_t size)
+ExchangeResult DeviceLink::report(const ExchangeResult &result) const
+{
+    qCDebug(zorLink) << "request" << codeOf(result.command) << "outcome" << int(result.outcome) << "decoded"
+                     << int(result.decoded) << "status" << result.status << result.error;
+    if (events)
+        events->exchanged(result);
+    return result;
+}
+
+ExchangeResult DeviceLink::linkCheckFailed(Command code) const
+{
+    return report({.command = code, .outcome = ExchangeOutcome::LinkCheckFailed});
+}
+
+bool DeviceLink::writeRequest(QTcpSocket &socket, std::uint8_t size, ExchangeResult &result)
 {
     if (!connectToUnit(socket)) {
-        view_.setStatusLine(ConnectTimeoutText);
         expectedCode = 0;
+        result.outcome = ExchangeOutcome::NoConnection;
         return false;
     }
-    if (view_.statusLine() == ConnectTimeoutText)
-        view_.setStatusLine(QString());
     std::copy(FrameMagic.begin(), FrameMagic.end(), request.begin());
-    if (socket.write(reinterpret_cast<const char *>(request.data()), size) != size)
-        raiseSocketError(socket);
+    qCDebug(zorLink) << "to" << deviceAddress << QByteArray(reinterpret_cast<const char *>(request.data()), size).toHex(' ');
+    if (socket.write(reinterpret_cast<const char *>(request.data()), size) != size) {
+        result.outcome = ExchangeOutcome::SocketError;
+        result.error = socket.errorString();
+        socket.abort();
+        return false;
+    }
     return true;
 }
 
-void DeviceLink::SendCommand(std::uint8_t size)
+ExchangeResult DeviceLink::SendCommand(Command code, std::uint8_t expected, std::uint8_t size)
 {
-    if (busy)
-        return;
+    ExchangeResult result{.command = code};
+    if (busy) {
+        result.outcome = ExchangeOutcome::Busy;
+        return report(result);
+    }
     busy = true;
     const auto release = qScopeGuard([this] { busy = false; });
+    expectedCode = expected;
+    request[4] = codeOf(code);
 
     QTcpSocket socket;
     // The answer buffer holds 4096 bytes; whatever the unit sends beyond stays unread.
     socket.setReadBufferSize(AnswerSize);
-    if (!writeRequest(socket, size))
-        return;
+    if (!writeRequest(socket, size, result))
+        return report(result);
     std::fill_n(answer.begin(), ClearedAnswerBytes, std::uint8_t{0});
     socket.flush();
 
-    if (!waitForData(socket, timing_.answerWaits)) {
+    if (!waitForData(socket, timing_.answerWaits, result.error)) {
         socket.abort();
-        return; // silent: expectedCode stays until the poll loop drops it
+        // Silence: expectedCode stays until the poll loop drops it.
+        result.outcome = result.error.isEmpty() ? ExchangeOutcome::NoAnswer : ExchangeOutcome::SocketError;
+        return report(result);
     }
     const QByteArray data = socket.read(AnswerSize);
     std::copy(data.begin(), data.end(), reinterpret_cast<char *>(answer.data()));
     answerLength = std::uint32_t(data.size());
     socket.abort();
-    if (answerLength > 0)
-        DispatchAnswer(answerLength);
+    qCDebug(zorLink) << "from" << deviceAddress << data.toHex(' ');
+    result.outcome = ExchangeOutcome::Answered;
+    result.echo = answer[4];
+    result.status = answer[5];
+    const Dispatch dispatch = DispatchAnswer(answerLength);
+    result.decoded = dispatch.decoded;
+    result.rssiReported = dispatch.rssiReported;
+    return report(result);
 }
 
-void DeviceLink::SendCommandNoReply(std::uint8_t size)
+ExchangeResult DeviceLink::SendCommandNoReply(Command code, std::uint8_t expected, std::uint8_t size)
 {
-    if (busy)
-        return;
+    ExchangeResult result{.command = code};
+    if (busy) {
+        result.outcome = ExchangeOutcome::Busy;
+        return report(result);
+    }
     busy = true;
     const auto release = qScopeGuard([this] { busy = false; });
+    expectedCode = expected;
+    request[4] = codeOf(code);
 
     QTcpSocket socket;
-    if (!writeRequest(socket, size))
-        return;
-    if (!socket.waitForBytesWritten(timing_.connectTimeoutMs) && socket.bytesToWrite() > 0)
-        raiseSocketError(socket);
+    if (!writeRequest(socket, size, result))
+        return report(result);
+    if (!socket.waitForBytesWritten(timing_.connectTimeoutMs) && socket.bytesToWrite() > 0) {
+        result.outcome = ExchangeOutcome::SocketError;
+        result.error = socket.errorString();
+        socket.abort();
+        return report(result);
+    }
     socket.disconnectFromHost();
+    result.outcome = ExchangeOutcome::Sent;
+    return report(result);
 }

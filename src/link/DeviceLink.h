@@ -1,22 +1,18 @@
 #pragma once
 
-#include "Commands.h"
 #include "DeviceStatus.h"
+#include "LinkOutcome.h"
+#include "Protocol.h"
 #include "Timing.h"
 
-#include <QByteArray>
+#include <QEventLoop>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
 
-class Dialogs;
-
-class MonitorView;
+class LinkEvents;
 class QTcpSocket;
-
-inline constexpr char ConnectTimeoutText[] = "Connect Timeout";
-inline constexpr char InvalidHeaderText[] = "InValid Header package!";
 
 // The one-slot queue the monitor window's poll timer empties.
 struct PendingCommand {
@@ -32,7 +28,7 @@ public:
     static constexpr std::size_t ClearedAnswerBytes = 250;
     static constexpr quint16 port = DevicePort;
 
-    DeviceLink(DeviceStatus &status, MonitorView &view, Dialogs &dialogs, const Timing &timing);
+    DeviceLink(DeviceStatus &status, const Timing &timing);
 
     QString deviceAddress = QString(DefaultSubnetPrefix) + "1";
     bool busy = false;
@@ -48,15 +44,21 @@ public:
     bool transferActive = false;
     // The link check run before the requests that need it; unset means the address is given.
     std::function<bool()> linkCheck;
+    // Told of every exchange and transfer step; may stay unset.
+    LinkEvents *events = nullptr;
 
     DeviceStatus &status() { return status_; }
-    MonitorView &view() { return view_; }
-    Dialogs &dialogs() { return dialogs_; }
     const Timing &timing() const { return timing_; }
 
-    void SendCommand(std::uint8_t size);
-    void SendCommandNoReply(std::uint8_t size);
-    void DispatchAnswer(std::uint32_t length);
+    // Sends request bytes 0..size-1 with `code` in byte 4 and waits for one answer.
+    // A refused (busy) request leaves expectedCode and byte 4 as they were.
+    ExchangeResult SendCommand(Command code, std::uint8_t expected, std::uint8_t size);
+    ExchangeResult SendCommandNoReply(Command code, std::uint8_t expected, std::uint8_t size);
+    struct Dispatch {
+        Decoded decoded = Decoded::Nothing;
+        bool rssiReported = false;
+    };
+    Dispatch DispatchAnswer(std::uint32_t length);
 
     // Queued requests: they only fill the slot; the poll timer sends them.
     void queueLocator();
@@ -64,32 +66,30 @@ public:
     void queueRelay(std::uint8_t output, std::uint8_t state);
     void queueVolumeArming(std::uint8_t volume, std::uint8_t armed, bool forArming);
     // The poll timer's send of the slot: a 9-byte exchange, then the slot is emptied.
-    void sendPending();
+    ExchangeResult sendPending();
 
     // Exchanges and send-only requests, one per command.
-    void requestDeviceInformation(); // exchange of 7 bytes
-    void pollStatus();
-    void checkFirmwareImage(std::uint32_t sum, bool modelRecognised);
-    void restartUnit();            // after a link check
-    void setWifiMode(std::uint8_t mode); // after a link check
-    void setWebKey(const QByteArray &key); // after a link check
-    void stopPlayback();
-    void configurationWritten();
-    void resetConfiguration();     // after a link check
-    void channelTest(bool start, std::uint8_t inputCode);
-    void modbusSettingsWritten();  // after a link check
-    void playClip(std::uint8_t clipNumber);
-    // File announcements; the name bytes go into byte 16 and on, cut by the frame size.
-    void announceSdWrite(const QByteArray &name, std::uint32_t length);
-    void announceSdWriteWithSum(const QByteArray &name, std::uint32_t length, std::uint32_t sum);
-    void announceSdRead(const QByteArray &name);
-    void announceFlashWrite(const QByteArray &name, std::uint32_t length, std::uint32_t sum);
-    void announceFirmware(const QByteArray &name, std::uint32_t length, std::uint32_t sum, bool toFlash);
-    void requestFlashFileDelete(const QByteArray &name);
-    void requestSdClipDelete(const QByteArray &name);
+    ExchangeResult requestDeviceInformation(); // exchange of 7 bytes
+    ExchangeResult pollStatus();
+    ExchangeResult checkFirmwareImage(std::uint32_t sum, bool modelRecognised);
+    ExchangeResult restartUnit();                   // after a link check
+    ExchangeResult setWifiMode(std::uint8_t mode);  // after a link check
+    ExchangeResult setWebKey(const QByteArray &key); // after a link check
+    ExchangeResult stopPlayback();
+    ExchangeResult configurationWritten();
+    ExchangeResult resetConfiguration();            // after a link check
+    ExchangeResult channelTest(bool start, std::uint8_t inputCode);
+    ExchangeResult modbusSettingsWritten();         // after a link check
+    ExchangeResult playClip(std::uint8_t clipNumber);
 
-    // The unit's own address as its device information answer reports it.
-    QString reportedAddress() const;
+    // File announcements; the name bytes go into byte 16 and on, cut by the frame size.
+    ExchangeResult announceSdWrite(const QByteArray &name, std::uint32_t length);
+    ExchangeResult announceSdWriteWithSum(const QByteArray &name, std::uint32_t length, std::uint32_t sum);
+    ExchangeResult announceSdRead(const QByteArray &name);
+    ExchangeResult announceFlashWrite(const QByteArray &name, std::uint32_t length, std::uint32_t sum);
+    ExchangeResult announceFirmware(const QByteArray &name, std::uint32_t length, std::uint32_t sum, bool toFlash);
+    ExchangeResult requestFlashFileDelete(const QByteArray &name);
+    ExchangeResult requestSdClipDelete(const QByteArray &name);
 
     // Helpers shared with the file transfer.
     void clearRequest(std::size_t count);
@@ -98,29 +98,31 @@ public:
     std::uint32_t answerBigEndian32(std::size_t offset) const;
     // Connects a socket to the unit, keeping the message loop running. False after the time-out.
     bool connectToUnit(QTcpSocket &socket) const;
-    // Waits in slices until data is there; false after `waits` empty slices.
-    bool waitForData(QTcpSocket &socket, int waits) const;
-    // Blocks for a fixed pause with the window kept painted.
+    // Waits in slices until data is there; false after `waits` empty slices or when the
+    // unit closed. A socket failure sets `error`.
+    bool waitForData(QTcpSocket &socket, int waits, QString &error) const;
+    // Blocks for a fixed pause with the windows kept painted but deaf to the user.
     void pause(int milliseconds) const;
+    // Lets the windows paint; during a transfer no click or key gets through.
+    void keepResponsive() const;
 
 private:
     bool passLinkCheck() const { return !linkCheck || linkCheck(); }
-    void beginRequest(std::uint8_t code, std::uint8_t expected);
-    // Connects and writes the frame; false (with "Connect Timeout" shown) when the unit is not reached.
-    bool writeRequest(QTcpSocket &socket, std::uint8_t size);
-    void decodeStatusAnswer();
-    void decodeDeviceInformation();
-    void showFirmwareCheckResult();
-    void showRssi(std::uint16_t raw);
+    ExchangeResult linkCheckFailed(Command code) const;
+    QEventLoop::ProcessEventsFlags eventFlags() const;
+    // Connects and writes the frame; the result tells why not when it could not.
+    bool writeRequest(QTcpSocket &socket, std::uint8_t size, ExchangeResult &result);
+    ExchangeResult report(const ExchangeResult &result) const;
+    bool decodeStatusAnswer();
+    Decoded decodeDeviceInformation(bool &rssiReported);
+    Decoded checkFirmwareSum();
+    bool takeRssi(std::uint16_t raw);
 
     DeviceStatus &status_;
-    MonitorView &view_;
-    Dialogs &dialogs_;
     const Timing &timing_;
 };
 
 // "a.b.c.d", first octet first.
 QString dottedAddress(const std::array<std::uint8_t, 4> &octets);
-
 // Sum of all bytes, each 0..255.
 std::uint64_t byteSum(const std::uint8_t *data, std::size_t length);

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "Protocol.h"
+
 #include <QByteArray>
 #include <array>
 #include <cstdint>
-
-constexpr std::uint8_t ModelZor06 = 189;    // six inputs
-constexpr std::uint8_t ModelZor04Rtu = 190; // four inputs and a Modbus RTU port
 
 // The unit's state as decoded from its answers.
 struct DeviceStatus {
@@ -35,7 +34,29 @@ struct DeviceStatus {
     std::array<std::uint8_t, 4> staticIp{};
     std::array<std::uint8_t, 4> subnetMask{};
     std::array<std::uint8_t, 4> gateway{};
-    int rssi = 0; // dBm of the last report that carried one; 0 = none yet
     bool fileWriteAccepted = false;
     bool fileReadAccepted = false;
+
+    // Decoded as the unit sent them, for display.
+    std::uint8_t reportedModel = 0;             // byte 6 of the last device information
+    std::array<std::uint8_t, 4> reportedAddress{}; // the unit's own address, first octet first
+    std::array<std::uint8_t, 6> mac{};
+    std::array<std::uint8_t, 2> firmwareVersion{}; // major, minor
+    std::array<std::uint8_t, 2> sdFree{};          // whole, hundredths
+    std::array<std::uint8_t, 2> sdTotal{};         // whole, hundredths
+    int rssi = 0; // dBm of the last report that carried one; 0 = none yet
+
+    // The relay and input bits as far as the model has them.
+    void maskToModel()
+    {
+        relayBits &= relayMask;
+        inputBits &= inputMask;
+    }
+    // The no-device state: bits cleared, status no longer valid.
+    void clearLiveState()
+    {
+        relayBits = 0;
+        inputBits = 0;
+        statusValid = false;
+    }
 };

@@ -1,182 +1,147 @@
 // Interprets the answer SendCommand has just read, keyed by the code the tool expects.
 #include "DeviceLink.h"
 
-#include "Dialogs.h"
-#include "MonitorDisplay.h"
-#include "MonitorView.h"
-#include "SingleByteText.h"
-
-#include <QColor>
-#include <QStringList>
 #include <algorithm>
 
 namespace {
-QString hex2(std::uint8_t value)
-{
-    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
-
 // Bytes from `offset` up to the first zero, at most `maxLength`.
-QByteArray zeroTerminated(const std::array<std::uint8_t, DeviceLink::AnswerSize> &answer,
-                          std::size_t offset, std::size_t maxLength)
+QByteArray zeroTerminated(const std::array<std::uint8_t, DeviceLink::AnswerSize> &answer, std::size_t offset,
+                          std::size_t maxLength)
 {
     const auto *begin = answer.data() + offset;
     const auto *end = std::find(begin, begin + maxLength, std::uint8_t{0});
     return QByteArray(reinterpret_cast<const char *>(begin), end - begin);
 }
 
-// "3.05": whole part, then hundredths with a leading zero below 10.
-QString sdAmount(std::uint8_t whole, std::uint8_t hundredths)
+template <std::size_t N>
+void copyAnswer(const std::array<std::uint8_t, DeviceLink::AnswerSize> &answer, std::size_t offset,
+                std::array<std::uint8_t, N> &to)
 {
-    return QString::number(whole) + "." + (hundredths < 10 ? "0" : "") + QString::number(hundredths);
+    std::copy_n(answer.begin() + offset, N, to.begin());
 }
 } // namespace
 
-void DeviceLink::DispatchAnswer(std::uint32_t length)
+// Offsets below 250 need no length check: those bytes are cleared before each exchange.
+DeviceLink::Dispatch DeviceLink::DispatchAnswer(std::uint32_t length)
 {
     if (length == 0)
-        return;
-    if (!std::equal(FrameMagic.begin(), FrameMagic.end(), answer.begin())) {
-        view_.setStatusLine(InvalidHeaderText);
-        return;
-    }
-    const std::uint8_t echo = answer[4];
+        return {};
+    if (!std::equal(FrameMagic.begin(), FrameMagic.end(), answer.begin()))
+        return {Decoded::InvalidHeader};
+    const Command echo = Command(answer[4]);
     const bool ack = answer[5] == AckStatus;
 
     if (expectedCode == 0) {
         if (echo == Command::StatusPoll && ack)
-            decodeStatusAnswer();
-        return;
+            return {Decoded::StatusAnswer, decodeStatusAnswer()};
+        return {};
     }
 
-    switch (expectedCode) {
+    switch (Command(expectedCode)) {
     case Command::Locator:
-        if (ack) {
-            expectedCode = 0;
-            view_.setStatusLine("Set Locator done!");
-        } else {
+        if (!ack) {
             queueLocator();
+            return {Decoded::LocatorRequeued};
         }
-        break;
-    case Command::DeviceInformation:
-        if (ack)
-            decodeDeviceInformation();
-        else
-            queueDeviceInformation();
-        break;
-    case Command::FirmwareCheck:
-        if (echo == Command::FirmwareCheck && ack)
-            showFirmwareCheckResult();
         expectedCode = 0;
-        break;
+        return {Decoded::LocatorDone};
+    case Command::DeviceInformation:
+        if (!ack) {
+            queueDeviceInformation();
+            return {Decoded::DeviceRequeued};
+        }
+        {
+            Dispatch dispatch;
+            dispatch.decoded = decodeDeviceInformation(dispatch.rssiReported);
+            return dispatch;
+        }
+    case Command::FirmwareCheck: {
+        const Decoded decoded = echo == Command::FirmwareCheck && ack ? checkFirmwareSum() : Decoded::Nothing;
+        expectedCode = 0;
+        return {decoded};
+    }
     case Command::WriteSdFile:
         status_.fileWriteAccepted = echo == Command::WriteSdFile && ack;
-        if (status_.fileWriteAccepted)
-            expectedCode = 0;
-        break;
+        if (!status_.fileWriteAccepted)
+            return {Decoded::FileWriteRefused};
+        expectedCode = 0;
+        return {Decoded::FileWriteAccepted};
     case Command::ReadSdFile:
         status_.fileReadAccepted = echo == Command::ReadSdFile && ack;
-        if (status_.fileReadAccepted)
-            expectedCode = 0;
-        break;
+        if (!status_.fileReadAccepted)
+            return {Decoded::FileReadRefused};
+        expectedCode = 0;
+        return {Decoded::FileReadAccepted};
     case Command::DeleteFlashFile:
-        if (ack) {
-            expectedCode = 0;
-            view_.setStatusLine("Kill file in Flash Done!");
-        }
-        break;
+        if (!ack)
+            return {};
+        expectedCode = 0;
+        return {Decoded::FlashFileDeleted};
     case Command::ResetConfiguration:
-        if (ack) {
-            expectedCode = 0;
-            view_.setStatusLine("Flash Config been kill!");
-        }
-        break;
+        if (!ack)
+            return {};
+        expectedCode = 0;
+        return {Decoded::ConfigurationReset};
     case Command::Relay:
-        if (ack) {
-            status_.relayBits = answer[6];
-            status_.inputBits = answer[7];
-            refreshRelayAndInputs(status_, view_);
-            expectedCode = 0;
-            view_.setStatusLine("Set DO Done! DI:" + hex2(status_.inputBits));
-        }
-        break;
+        if (!ack)
+            return {};
+        status_.relayBits = answer[6];
+        status_.inputBits = answer[7];
+        status_.maskToModel();
+        expectedCode = 0;
+        return {Decoded::RelaySet};
     case Command::StatusPoll:
-        if (ack)
-            decodeStatusAnswer();
-        break;
+        if (!ack)
+            return {};
+        return {Decoded::StatusAnswer, decodeStatusAnswer()};
     default:
-        break; // not interpreted: the poll loop drops expectedCode
+        return {}; // not interpreted: the poll loop drops expectedCode
     }
 }
 
-QString DeviceLink::reportedAddress() const
-{
-    return dottedAddress({answer[7], answer[8], answer[9], answer[10]});
-}
-
-void DeviceLink::showRssi(std::uint16_t raw)
+bool DeviceLink::takeRssi(std::uint16_t raw)
 {
     if (raw == 0)
-        return;
+        return false;
     status_.rssi = int(raw) - 65536;
-    view_.setRssiText("RSSI: " + QString::number(status_.rssi) + "dBm");
+    return true;
 }
 
-void DeviceLink::decodeStatusAnswer()
+bool DeviceLink::decodeStatusAnswer()
 {
     status_.relayBits = answer[6];
     status_.inputBits = answer[7];
-    showRssi(std::uint16_t(answer[8] << 8 | answer[9]));
+    const bool rssi = takeRssi(std::uint16_t(answer[8] << 8 | answer[9]));
     status_.volume = answer[11];
-    view_.showVolume(status_.volume);
     status_.armed = answer[12];
-    refreshArmButtons(status_, view_);
-    refreshRelayAndInputs(status_, view_);
+    status_.maskToModel();
     expectedCode = 0;
+    return rssi;
 }
 
-void DeviceLink::decodeDeviceInformation()
+Decoded DeviceLink::decodeDeviceInformation(bool &rssiReported)
 {
     expectedCode = 0;
-    view_.setModelColor(QColor(0, 0, 128));
-    view_.setStatusLine("Get Device Linked!!");
-
     status_.modelRecognised = false;
     status_.modelCode = 0;
-    QString model = "Unknow Device??";
-    const std::uint8_t reported = answer[6];
-    if (reported == ModelZor06 || reported == ModelZor04Rtu) {
-        model = reported == ModelZor06 ? "ZOR-06-WF" : "ZOR-04-RTU-WF";
-        view_.enableForModel(reported);
+    status_.reportedModel = answer[6];
+    if (answer[6] == ModelZor06 || answer[6] == ModelZor04Rtu) {
         status_.relayMask = 1;
-        status_.inputMask = reported == ModelZor06 ? 0x3F : 0x0F;
+        status_.inputMask = answer[6] == ModelZor06 ? 0x3F : 0x0F;
         status_.modelRecognised = true;
-        status_.modelCode = reported;
+        status_.modelCode = answer[6];
     }
-    view_.setModelText(model);
+    copyAnswer(answer, 7, status_.reportedAddress);
+    if (dottedAddress(status_.reportedAddress) != deviceAddress)
+        return Decoded::DeviceOtherAddress; // another unit answered: not linked, the poll loop asks again
 
-    view_.appendLog("DEV_ID => " + hex2(status_.modelCode));
-    if (reportedAddress() != deviceAddress)
-        return; // another unit answered: not linked, the poll loop asks again
-
-    QStringList mac;
-    for (std::size_t i = 11; i <= 16; ++i)
-        mac << hex2(answer[i]);
-    view_.setMacText("Dev MAC: " + mac.join(':'));
-
+    copyAnswer(answer, 11, status_.mac);
     status_.modbusIdleTimeout = std::uint16_t(answer[36] << 8 | answer[37]);
-
     status_.location = zeroTerminated(answer, 40, 31);
-    view_.setLocationColor(QColor(64, 132, 118));
-    view_.setLocationText("Locate: " + fromSingleByte(status_.location));
-
     status_.sdPresent = answer[17] != 0;
-    view_.setSdText(status_.sdPresent
-                        ? "SD Free:" + sdAmount(answer[20], answer[21]) + "/(" + sdAmount(answer[18], answer[19]) + ")GB"
-                        : QStringLiteral("SD : N/A"));
-
-    view_.setFirmwareText("FW: V" + hex2(answer[24]) + "." + hex2(answer[25]));
-
+    status_.sdTotal = {answer[18], answer[19]};
+    status_.sdFree = {answer[20], answer[21]};
+    status_.firmwareVersion = {answer[24], answer[25]};
     status_.apSsid = zeroTerminated(answer, 80, 31);
     status_.apKeyType = answer[112];
     if (status_.apKeyType != 0)
@@ -190,30 +155,22 @@ void DeviceLink::decodeDeviceInformation()
     status_.inputBits = answer[178];
     status_.modbusPort = std::uint16_t(answer[179] << 8 | answer[180]);
     status_.staticIpUsed = answer[181] != 0;
-    std::copy_n(answer.begin() + 182, 4, status_.staticIp.begin());
-    std::copy_n(answer.begin() + 186, 4, status_.subnetMask.begin());
-    std::copy_n(answer.begin() + 190, 4, status_.gateway.begin());
-    showRssi(std::uint16_t(answer[194] << 8 | answer[195]));
+    copyAnswer(answer, 182, status_.staticIp);
+    copyAnswer(answer, 186, status_.subnetMask);
+    copyAnswer(answer, 190, status_.gateway);
+    rssiReported = takeRssi(std::uint16_t(answer[194] << 8 | answer[195]));
     status_.deviceMode = answer[196];
-    view_.setDeviceModeText("Device Mode: " + QString::number(status_.deviceMode));
     status_.volume = answer[197];
-    view_.showVolume(status_.volume);
     status_.armed = answer[198];
-    view_.appendLog("ARMED :" + QString::number(status_.armed));
-    refreshRelayAndInputs(status_, view_);
-
+    status_.maskToModel();
     status_.linked = true;
     status_.statusValid = true;
-    expectedCode = 0;
-    refreshArmButtons(status_, view_);
+    return Decoded::DeviceLinked;
 }
 
-void DeviceLink::showFirmwareCheckResult()
+Decoded DeviceLink::checkFirmwareSum()
 {
     const std::uint32_t unitSum = answerBigEndian32(6);
     const bool match = (firmwareImageSum >> 32) == 0 && std::uint32_t(firmwareImageSum) == unitSum;
-    const QString text = match ? QStringLiteral("F/W update Complete! Reboot to take effect")
-                               : QStringLiteral("Update F/W fail with Error! Please retry again.");
-    view_.setStatusLine(text);
-    dialogs_.messageBox(text, text, match ? Dialogs::Plain : Dialogs::Error);
+    return match ? Decoded::FirmwareMatch : Decoded::FirmwareMismatch;
 }

@@ -1,16 +1,16 @@
 #include "FileTransfer.h"
 
 #include "DeviceLink.h"
-#include "MonitorView.h"
+#include "LinkEvents.h"
+#include "LinkLog.h"
 #include "ProgressGauge.h"
+#include "SingleByteText.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTcpSocket>
 #include <algorithm>
-#include <stdexcept>
 
 namespace {
 constexpr std::uint32_t RepaintEvery = 65536;
@@ -28,158 +28,186 @@ int gaugeMaximum(std::uint32_t length)
 {
     return int(length < FileTransfer::ChunkSize ? length : length - FileTransfer::ChunkSize);
 }
-} // namespace
 
-QByteArray lowBytes(const QString &text)
+TransferResult failedAnnouncement(const ExchangeResult &announcement, const QString &error)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text)
-        bytes.append(char(c.unicode() & 0xFF));
-    return bytes;
+    const bool channelFailed = announcement.outcome == ExchangeOutcome::NoConnection
+                               || announcement.outcome == ExchangeOutcome::SocketError
+                               || announcement.outcome == ExchangeOutcome::Busy;
+    return {.outcome = channelFailed ? TransferOutcome::Failed : TransferOutcome::Refused,
+            .error = error,
+            .announcement = announcement};
 }
+} // namespace
 
 FileTransfer::FileTransfer(DeviceLink &link)
     : TransferBuffer(new std::uint8_t[BufferSize]), ReceiveBuffer(new std::uint8_t[BufferSize]), link_(link)
 {
 }
 
+void FileTransfer::note(const TransferNote &note) const
+{
+    qCDebug(zorLink) << "transfer" << note.kind << note.name << note.value;
+    if (link_.events)
+        link_.events->transferNote(note);
+}
+
 QByteArray FileTransfer::announcedName(const QString &fileName)
 {
-    const int dot = fileName.lastIndexOf('.');
-    const QString base = dot < 0 ? fileName : fileName.left(dot);
-    const QString extension = dot < 0 ? QString() : fileName.mid(dot);
+    const QByteArray bytes = toSingleByte(fileName);
+    const int dot = bytes.lastIndexOf('.');
+    const QByteArray base = dot < 0 ? bytes : bytes.left(dot);
+    const QByteArray extension = dot < 0 ? QByteArray() : bytes.mid(dot);
     if (base.size() <= 8)
-        return lowBytes(fileName);
-    QByteArray name = lowBytes(base.left(7).replace('.', '_')) + '~' + lowBytes(extension.left(4));
+        return bytes;
+    QByteArray name = QByteArray(base.left(7)).replace('.', '_') + '~' + extension.left(4);
     name.append(QByteArray(12 - name.size(), '\0'));
     return name;
 }
 
-void FileTransfer::sendData(std::uint32_t length, int pauseMs, ProgressGauge *gauge, Progress progress, bool repaint)
+QString FileTransfer::sendData(std::uint32_t length, int pauseMs, ProgressGauge *gauge, Progress progress, bool repaint)
 {
     link_.pause(pauseMs);
     QTcpSocket socket;
     if (!link_.connectToUnit(socket))
-        throw std::runtime_error(("Data connection to " + link_.deviceAddress + " failed: "
-                                  + socket.errorString()).toStdString());
+        return "Data connection to " + link_.deviceAddress + " failed: " + socket.errorString();
     const Timing &timing = link_.timing();
     // A unit that stops taking data must not hang the tool: give up after the read time-out.
-    auto drainTo = [&](qint64 limit) {
+    auto drainTo = [&](qint64 limit) -> QString {
         for (int idle = 0; socket.bytesToWrite() > limit;) {
             const qint64 before = socket.bytesToWrite();
             socket.waitForBytesWritten(timing.waitSliceMs);
             if (socket.state() != QAbstractSocket::ConnectedState)
-                throw std::runtime_error(("Data connection closed by the unit: " + socket.errorString()).toStdString());
+                return "Data connection closed by the unit: " + socket.errorString();
             idle = socket.bytesToWrite() < before ? 0 : idle + 1;
             if (idle > timing.readDataWaits)
-                throw std::runtime_error("The unit stopped taking data");
-            QCoreApplication::processEvents();
+                return QStringLiteral("The unit stopped taking data");
+            link_.keepResponsive();
         }
+        return {};
     };
     for (std::uint32_t offset = 0; offset < length; offset += ChunkSize) {
         const std::uint32_t chunk = std::min(ChunkSize, length - offset);
         std::copy_n(TransferBuffer.get() + offset, chunk, link_.request.begin());
         if (socket.write(reinterpret_cast<const char *>(link_.request.data()), chunk) != chunk)
-            throw std::runtime_error(socket.errorString().toStdString());
-        drainTo(MaxQueuedBytes);
+            return socket.errorString();
+        if (QString error = drainTo(MaxQueuedBytes); !error.isEmpty())
+            return error;
         if (gauge)
             gauge->setProgress(int(progress == Progress::ChunkEnd ? offset + chunk : offset));
-        if (repaint && offset % RepaintEvery == 0)
-            link_.view().repaintNow();
+        if (repaint && offset % RepaintEvery == 0 && link_.events)
+            link_.events->keepPainted();
     }
-    drainTo(0);
+    if (QString error = drainTo(0); !error.isEmpty())
+        return error;
     socket.disconnectFromHost();
     if (socket.state() != QAbstractSocket::UnconnectedState)
         socket.waitForDisconnected(timing.waitSliceMs * 10);
+    return {};
 }
 
-void FileTransfer::WriteBufferToSd(const QByteArray &name, std::uint32_t length)
+TransferResult FileTransfer::WriteBufferToSd(const QByteArray &name, std::uint32_t length)
 {
+    length = std::min(length, BufferSize);
     const auto transfer = holdTransfer(link_);
-    link_.announceSdWrite(name, length);
+    const ExchangeResult announcement = link_.announceSdWrite(name, length);
     if (!link_.status().fileWriteAccepted) {
-        link_.view().appendLog("Send Buffer to SD[" + QString::fromLatin1(name) + "]Fail!!!");
-        return;
+        note({.kind = TransferNote::SdBufferRefused, .name = QString::fromLatin1(name)});
+        return failedAnnouncement(announcement, QString::fromLatin1(name));
     }
     if (sdGauge)
         sdGauge->startProgress(gaugeMaximum(length));
-    link_.view().appendLog("Transfer Length => " + QString::number(length));
-    sendData(length, link_.timing().sdWritePauseMs, sdGauge, Progress::ChunkEnd, false);
+    note({.kind = TransferNote::SdTransferLength, .value = length});
+    const QString error = sendData(length, link_.timing().sdWritePauseMs, sdGauge, Progress::ChunkEnd, false);
+    return {.outcome = error.isEmpty() ? TransferOutcome::Done : TransferOutcome::Failed,
+            .error = error,
+            .announcement = announcement};
 }
 
-bool FileTransfer::WriteFileToSd(const QString &path)
+TransferResult FileTransfer::WriteFileToSd(const QString &path)
 {
+    auto fileError = [this](const QString &text) {
+        lastTransferError = text;
+        return TransferResult{.outcome = TransferOutcome::FileError, .error = text};
+    };
     QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
-        lastTransferError = "File Open error !!";
-        return false;
-    }
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return fileError(QStringLiteral("File Open error !!"));
     const qint64 size = file.size();
-    link_.view().setStatusLine("Send FileLength => " + QString::number(size));
-    if (size > qint64(BufferSize)) {
-        lastTransferError = "File Size > Buffer Size 13MB !!";
-        return false;
-    }
-    if (file.read(reinterpret_cast<char *>(TransferBuffer.get()), size) != size) {
-        lastTransferError = "File Open error !!";
-        return false;
-    }
+    note({.kind = TransferNote::SdFileLength, .value = size});
+    if (size > qint64(BufferSize))
+        return fileError(QStringLiteral("File Size > Buffer Size 13MB !!"));
+    if (file.read(reinterpret_cast<char *>(TransferBuffer.get()), size) != size)
+        return fileError(QStringLiteral("File Open error !!"));
     file.close();
 
     // A list written on another PC may use either separator.
     const QString fileName = path.section(QRegularExpression(R"([\\/])"), -1);
-    link_.view().appendLog(fileName);
-    link_.view().setStatusLine(fileName);
+    note({.kind = TransferNote::SdFileName, .name = fileName});
     const std::uint64_t sum = byteSum(TransferBuffer.get(), std::size_t(size));
 
     const auto transfer = holdTransfer(link_);
-    link_.announceSdWriteWithSum(announcedName(fileName), std::uint32_t(size), std::uint32_t(sum));
+    const ExchangeResult announcement =
+        link_.announceSdWriteWithSum(announcedName(fileName), std::uint32_t(size), std::uint32_t(sum));
     if (!link_.status().fileWriteAccepted) {
-        lastTransferError = "Target error !!";
-        return false;
+        lastTransferError = QStringLiteral("Target error !!");
+        return failedAnnouncement(announcement, lastTransferError);
     }
     if (sdGauge)
         sdGauge->startProgress(gaugeMaximum(std::uint32_t(size)));
-    sendData(std::uint32_t(size), link_.timing().sdWritePauseMs, sdGauge, Progress::ChunkEnd, true);
-    return true;
+    const QString error = sendData(std::uint32_t(size), link_.timing().sdWritePauseMs, sdGauge, Progress::ChunkEnd, true);
+    if (!error.isEmpty())
+        lastTransferError = error;
+    return {.outcome = error.isEmpty() ? TransferOutcome::Done : TransferOutcome::Failed,
+            .error = error,
+            .announcement = announcement};
 }
 
-void FileTransfer::WriteBufferToFlash(const QString &name, std::uint32_t length)
+TransferResult FileTransfer::WriteBufferToFlash(const QString &name, std::uint32_t length)
 {
     length = std::min(length, BufferSize);
     const std::uint64_t sum = byteSum(TransferBuffer.get(), length);
-    link_.view().setStatusLine("Send FileName: " + name);
+    note({.kind = TransferNote::FlashFileName, .name = name});
     const auto transfer = holdTransfer(link_);
-    link_.announceFlashWrite(lowBytes(name), length, std::uint32_t(sum));
+    const ExchangeResult announcement = link_.announceFlashWrite(toSingleByte(name), length, std::uint32_t(sum));
     if (flashGauge)
         flashGauge->startProgress(gaugeMaximum(length));
-    link_.view().setStatusLine("Transfer Length => " + QString::number(length));
+    note({.kind = TransferNote::FlashTransferLength, .value = length});
     // Sent whether or not the unit answered the announcement.
-    sendData(length, link_.timing().flashWritePauseMs, flashGauge, Progress::ChunkEnd, true);
+    const QString error = sendData(length, link_.timing().flashWritePauseMs, flashGauge, Progress::ChunkEnd, true);
+    if (!error.isEmpty())
+        return {.outcome = TransferOutcome::Failed, .error = error, .announcement = announcement};
+    if (announcement.answered() && !announcement.acknowledged())
+        return {.outcome = TransferOutcome::Refused, .error = name, .announcement = announcement};
+    return {.announcement = announcement};
 }
 
-std::int32_t FileTransfer::ReadSdFile(const QByteArray &name)
+TransferResult FileTransfer::ReadSdFile(const QByteArray &name)
 {
     const auto transfer = holdTransfer(link_);
-    link_.announceSdRead(name);
+    const ExchangeResult announcement = link_.announceSdRead(name);
     if (!link_.status().fileReadAccepted)
-        return 0;
+        return failedAnnouncement(announcement, QString::fromLatin1(name));
     const std::uint32_t length = link_.answerBigEndian32(6);
-    link_.view().appendLog("Read SD to Buffer Len:" + QString::number(length));
+    note({.kind = TransferNote::ReadLength, .value = length});
 
     link_.pause(link_.timing().readPauseMs);
     QTcpSocket socket;
     if (!link_.connectToUnit(socket))
-        throw std::runtime_error(("Data connection to " + link_.deviceAddress + " failed: "
-                                  + socket.errorString()).toStdString());
+        return {.outcome = TransferOutcome::Failed,
+                .error = "Data connection to " + link_.deviceAddress + " failed: " + socket.errorString(),
+                .announcement = announcement};
     std::uint32_t received = 0;
     while (received < length) {
-        if (!link_.waitForData(socket, link_.timing().readDataWaits)) {
+        QString error;
+        if (!link_.waitForData(socket, link_.timing().readDataWaits, error)) {
             // Silence, or a unit that closed before sending everything.
-            link_.view().appendLog("Wait RX Timeout!");
+            note({.kind = TransferNote::ReadTimeout});
             socket.abort();
-            return -1;
+            return {.outcome = error.isEmpty() ? TransferOutcome::TimedOut : TransferOutcome::Failed,
+                    .bytes = received,
+                    .error = error.isEmpty() ? QString::fromLatin1(name) : error,
+                    .announcement = announcement};
         }
         const QByteArray data = socket.readAll();
         // The unit's length is not trusted: nothing is copied past the buffer's end.
@@ -188,22 +216,22 @@ std::int32_t FileTransfer::ReadSdFile(const QByteArray &name)
         std::copy_n(data.constData(), taken, reinterpret_cast<char *>(ReceiveBuffer.get()) + received);
         received += taken;
         if (taken < std::uint32_t(data.size())) {
-            link_.view().appendLog("Read SD: more data than the buffer holds, the rest is dropped");
+            note({.kind = TransferNote::ReadOverflow});
             break;
         }
     }
     socket.abort();
-    return std::int32_t(received);
+    return {.bytes = received, .announcement = announcement};
 }
 
-void FileTransfer::DeleteFlashFile(const QString &name)
+ExchangeResult FileTransfer::DeleteFlashFile(const QString &name)
 {
-    link_.view().setStatusLine("Del File: " + name);
-    link_.requestFlashFileDelete(lowBytes(name));
+    note({.kind = TransferNote::FlashFileDelete, .name = name});
+    return link_.requestFlashFileDelete(toSingleByte(name));
 }
 
-void FileTransfer::DeleteSdClip(const QByteArray &name)
+ExchangeResult FileTransfer::DeleteSdClip(const QByteArray &name)
 {
-    link_.view().appendLog(QString::fromLatin1(name));
-    link_.requestSdClipDelete(name);
+    note({.kind = TransferNote::ClipDelete, .name = QString::fromLatin1(name)});
+    return link_.requestSdClipDelete(name);
 }

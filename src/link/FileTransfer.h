@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkOutcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -16,6 +18,7 @@ public:
     static constexpr std::uint32_t ChunkSize = 1024;
 
     explicit FileTransfer(DeviceLink &link);
+
     DeviceLink &link() { return link_; }
 
     // Allocated once and left untouched until a transfer needs them.
@@ -25,25 +28,27 @@ public:
     ProgressGauge *sdGauge = nullptr;    // the audio editor's
     ProgressGauge *flashGauge = nullptr; // the setup window's
 
-    void WriteBufferToSd(const QByteArray &name, std::uint32_t length);
-    bool WriteFileToSd(const QString &path);
-    void WriteBufferToFlash(const QString &name, std::uint32_t length);
-    // Bytes received, 0 when the unit refused, -1 when the data stopped coming.
-    std::int32_t ReadSdFile(const QByteArray &name);
-    void DeleteFlashFile(const QString &name);
-    void DeleteSdClip(const QByteArray &name);
+    TransferResult WriteBufferToSd(const QByteArray &name, std::uint32_t length);
+    // Refusals and PC-side failures also leave their text in lastTransferError.
+    TransferResult WriteFileToSd(const QString &path);
+    // The contents are sent whether or not the unit answered the announcement;
+    // an announcement it answered without acknowledging makes the result Refused.
+    TransferResult WriteBufferToFlash(const QString &name, std::uint32_t length);
+    // Done with the bytes received, Refused when the unit did not accept, TimedOut when the data stopped.
+    TransferResult ReadSdFile(const QByteArray &name);
+    ExchangeResult DeleteFlashFile(const QString &name);
+    ExchangeResult DeleteSdClip(const QByteArray &name);
 
     // The name a file is announced under: 8.3-style when its base name is longer than 8.
     static QByteArray announcedName(const QString &fileName);
 
     enum class Progress { ChunkEnd, ChunkStart };
     // Sends `length` bytes of TransferBuffer on a data connection after `pauseMs`.
-    // Throws std::runtime_error when the connection cannot be opened or a write fails.
-    void sendData(std::uint32_t length, int pauseMs, ProgressGauge *gauge, Progress progress, bool repaint);
+    // Empty on success, else why the data could not be sent.
+    QString sendData(std::uint32_t length, int pauseMs, ProgressGauge *gauge, Progress progress, bool repaint);
 
 private:
+    void note(const TransferNote &note) const;
+
     DeviceLink &link_;
 };
-
-// Low byte of each character, as the unit's names are sent.
-QByteArray lowBytes(const QString &text);

@@ -1,9 +1,8 @@
 #include "FirmwareUpdate.h"
 
 #include "DeviceLink.h"
-#include "Dialogs.h"
 #include "FileTransfer.h"
-#include "MonitorView.h"
+#include "LinkEvents.h"
 #include "ProgressGauge.h"
 
 #include <QFile>
@@ -14,43 +13,57 @@ namespace {
 constexpr qint64 MaxImageSize = 2 * 1048576;
 }
 
-void UpdateFirmware(FileTransfer &transfer)
+FirmwareResult UpdateFirmware(FileTransfer &transfer, const QString &path)
 {
     DeviceLink &link = transfer.link();
-    MonitorView &view = link.view();
-    const QString path = link.dialogs().openFile("*.bin", "bin|*.bin");
-    if (path.isEmpty())
-        return;
+    auto note = [&link](const TransferNote &note) {
+        if (link.events)
+            link.events->transferNote(note);
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(("Cannot open " + path + ": " + file.errorString()).toStdString());
+        return {FirmwareOutcome::FileError, "Cannot open " + path + ": " + file.errorString()};
     const qint64 size = file.size();
-    view.setStatusLine("MCUImg FileLength => " + QString::number(size));
+    note({.kind = TransferNote::FirmwareLength, .value = size});
     if (size > MaxImageSize) {
-        view.setStatusLine("File Lengths > Buffer Size, Abort!");
-        return;
+        note({.kind = TransferNote::FirmwareTooLarge});
+        return {FirmwareOutcome::TooLarge, {}};
     }
     if (file.read(reinterpret_cast<char *>(transfer.TransferBuffer.get()), size) != size)
-        throw std::runtime_error(("Cannot read " + path + ": " + file.errorString()).toStdString());
+        return {FirmwareOutcome::FileError, "Cannot read " + path + ": " + file.errorString()};
     file.close();
 
     link.firmwareImageSum = byteSum(transfer.TransferBuffer.get(), std::size_t(size));
     const auto sum = std::uint32_t(link.firmwareImageSum);
-    view.setStatusLine("Send MCUImg CheckSum => " + QStringLiteral("%1").arg(sum, 8, 16, QLatin1Char('0')).toUpper());
+    note({.kind = TransferNote::FirmwareSum, .value = sum});
 
     const bool recognised = link.status().modelRecognised;
-    const bool outer = link.transferActive;
-    link.transferActive = true;
-    const auto release = qScopeGuard([&link, outer] { link.transferActive = outer; });
-    link.announceFirmware(recognised ? "/sys/mcuimg.bin" : "mcuimg.bin", std::uint32_t(size), sum, recognised);
-    ProgressGauge *gauge = transfer.flashGauge;
-    // Images under one chunk would give a negative maximum: the gauge then simply reads full.
-    if (gauge)
-        gauge->startProgress(int(std::max<qint64>(size - FileTransfer::ChunkSize, 0)));
-    const Timing &timing = link.timing();
-    transfer.sendData(std::uint32_t(size), recognised ? timing.firmwarePauseMs : timing.firmwareSdPauseMs, gauge,
-                      FileTransfer::Progress::ChunkStart, true);
-    link.pause(timing.firmwareCheckPauseMs);
-    link.transferActive = outer;
-    link.checkFirmwareImage(sum, recognised);
+    {
+        const bool outer = link.transferActive;
+        link.transferActive = true;
+        const auto release = qScopeGuard([&link, outer] { link.transferActive = outer; });
+        link.announceFirmware(recognised ? "/sys/mcuimg.bin" : "mcuimg.bin", std::uint32_t(size), sum, recognised);
+        ProgressGauge *gauge = transfer.flashGauge;
+        // Images under one chunk would give a negative maximum: the gauge then simply reads full.
+        if (gauge)
+            gauge->startProgress(int(std::max<qint64>(size - FileTransfer::ChunkSize, 0)));
+        const Timing &timing = link.timing();
+        const QString error = transfer.sendData(std::uint32_t(size),
+                                                recognised ? timing.firmwarePauseMs : timing.firmwareSdPauseMs, gauge,
+                                                FileTransfer::Progress::ChunkStart, true);
+        if (!error.isEmpty())
+            return {FirmwareOutcome::Failed, error};
+        link.pause(timing.firmwareCheckPauseMs);
+    }
+    const ExchangeResult check = link.checkFirmwareImage(sum, recognised);
+    if (!recognised)
+        return {check.delivered() ? FirmwareOutcome::Unconfirmed : FirmwareOutcome::Failed, check.error};
+    switch (check.decoded) {
+    case Decoded::FirmwareMatch:
+        return {FirmwareOutcome::Verified, {}};
+    case Decoded::FirmwareMismatch:
+        return {FirmwareOutcome::Mismatch, {}};
+    default:
+        return {FirmwareOutcome::NotConfirmed, check.error};
+    }
 }

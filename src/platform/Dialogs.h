@@ -12,7 +12,7 @@ public:
 
     virtual ~Dialogs() = default;
     virtual int messageBox(const QString &text, const QString &caption, int flags) = 0;
-    // Empty result: cancelled.
+    // Filter as "name|pattern" pairs, extension as "*.ext"; an empty result means cancelled.
     virtual QString openFile(const QString &defaultExtension, const QString &filter) = 0;
     virtual QString chooseFolder(const QString &caption, const QString &start) = 0;
 };

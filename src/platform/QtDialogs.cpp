@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "FileFilter.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -42,8 +44,8 @@ QString QtDialogs::openFile(const QString &defaultExtension, const QString &filt
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setDefaultSuffix(defaultExtension);
-    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(qtDefaultSuffix(defaultExtension));
+    dialog.setNameFilter(qtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());

@@ -6,7 +6,7 @@
 class QtDialogs : public Dialogs {
 public:
     int messageBox(const QString &text, const QString &caption, int flags) override;
-    // The filter is in Qt's form, e.g. "MP3 files (*.mp3)".
+    // Filter and extension in the unit tool's notation ("bin|*.bin", "*.bin").
     QString openFile(const QString &defaultExtension, const QString &filter) override;
     // Qt's folder chooser offers to create a folder.
     QString chooseFolder(const QString &caption, const QString &start) override;

@@ -30,7 +30,7 @@ constexpr std::uint8_t ResetConfirmation = 1;
 
 bool expectsAnswer(std::uint8_t code)
 {
-    return code != Command::Restart && code != Command::FirmwareCheckUnrecognised;
+    return code != codeOf(Command::Restart) && code != codeOf(Command::FirmwareCheckUnrecognised);
 }
 
 quint32 byteSum(const QByteArray &bytes)
@@ -56,7 +56,7 @@ public:
 
     CommandOutcome carryOut()
     {
-        switch (m_code) {
+        switch (Command(m_code)) {
         case Command::Locator: ++m_state.locatorCount; return ack();
         case Command::DeviceInformation: return {.answer = deviceInformationAnswer(m_state, reportedAddress())};
         case Command::FirmwareCheck: return firmwareCheck();

@@ -77,7 +77,7 @@ QByteArray answerFrame(std::uint8_t code, std::uint8_t status, const QByteArray 
 
 QByteArray deviceInformationAnswer(const UnitState &state, const std::array<std::uint8_t, 4> &reportedAddress)
 {
-    QByteArray answer = answerFrame(Command::DeviceInformation, AckStatus);
+    QByteArray answer = answerFrame(codeOf(Command::DeviceInformation), AckStatus);
     answer.resize(DeviceInformationLength, '\0');
     const UnitSettings &settings = state.settings;
 
@@ -117,5 +117,5 @@ QByteArray statusAnswer(const UnitState &state)
     data.append(char(state.relayBits)).append(char(state.inputBits)).append(rssiBytes(state.rssi));
     data.append('\0'); // unused
     data.append(char(state.volume)).append(char(state.armed));
-    return answerFrame(Command::StatusPoll, AckStatus, data);
+    return answerFrame(codeOf(Command::StatusPoll), AckStatus, data);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "Commands.h"
-#include "DeviceStatus.h"
+#include "Protocol.h"
 
 #include <QByteArray>
 #include <QHostAddress>

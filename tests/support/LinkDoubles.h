@@ -1,14 +1,23 @@
 #pragma once
 
-#include "DeviceLink.h"
+#include "FixedAdapterSource.h"
+#include "MonitorPresenter.h"
 #include "RecordingMonitorView.h"
 #include "ScriptedDialogs.h"
+#include "UnitSession.h"
 
-// A device link whose monitor window and dialogs are test doubles.
+// A unit session whose monitor window and dialogs are test doubles. The monitor window's
+// presenter words what the link reports, so tests see the texts a user would.
+// No link check runs unless a test sets one.
 struct LinkDoubles {
-    DeviceStatus status;
-    RecordingMonitorView view;
+    FixedAdapterSource adapters;
     ScriptedDialogs dialogs;
-    Timing timing;
-    DeviceLink link{status, view, dialogs, timing};
+    RecordingMonitorView view;
+    UnitSession session{adapters};
+    MonitorPresenter presenter{view, session, dialogs};
+    Timing &timing = session.timing;
+    DeviceStatus &status = session.status;
+    DeviceLink &link = session.link;
+
+    LinkDoubles() { link.linkCheck = nullptr; }
 };

@@ -1,6 +1,6 @@
-#include "setup.h"
+#include "SetupWindow.h"
 
-TForm2::TForm2(QWidget *parent)
+SetupWindow::SetupWindow(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form2"));

@@ -1,10 +1,7 @@
-#include "Discovery.h"
+#include "LinkCheck.h"
 
 #include "DeviceLink.h"
-#include "Dialogs.h"
-#include "MonitorDisplay.h"
 
-#include <QColor>
 #include <algorithm>
 #include <exception>
 #include <limits>
@@ -14,27 +11,27 @@ namespace {
 template <typename Record>
 QList<Record> firstRecords(const QList<Record> &records)
 {
-    return records.first(std::min<qsizetype>(records.size(), Discovery::MaxRecords));
+    return records.first(std::min<qsizetype>(records.size(), LinkCheck::MaxRecords));
 }
 
 } // namespace
 
-Discovery::Discovery(DeviceLink &link, AdapterSource &source)
+LinkCheck::LinkCheck(DeviceLink &link, AdapterSource &source)
     : subnetPrefix(DefaultSubnetPrefix), link_(link), source_(source)
 {
 }
 
-void Discovery::runGuarded(const std::function<void()> &query)
+void LinkCheck::runGuarded(const std::function<void()> &query)
 {
     try {
         query();
     } catch (const std::exception &error) {
-        link_.dialogs().messageBox("Adapters: " + QString::fromUtf8(error.what()),
-                                   "Error", Dialogs::Error);
+        if (events)
+            events->adapterQueryFailed(QString::fromUtf8(error.what()));
     }
 }
 
-std::uint8_t Discovery::ScanAdapters()
+std::uint8_t LinkCheck::ScanAdapters()
 {
     adapterList.clear();
     wifiInterfaceList.clear();
@@ -45,7 +42,7 @@ std::uint8_t Discovery::ScanAdapters()
     return static_cast<std::uint8_t>(std::min(matchCount, int(std::numeric_limits<std::uint8_t>::max())));
 }
 
-void Discovery::countMatches()
+void LinkCheck::countMatches()
 {
     matches.clear();
     matchCount = 0;
@@ -62,27 +59,17 @@ void Discovery::countMatches()
     }
 }
 
-bool Discovery::CheckLink()
+bool LinkCheck::CheckLink()
 {
-    MonitorView &view = link_.view();
     const std::uint8_t count = ScanAdapters();
     if (count == 1) {
         localAddress = matches.first();
-        view.appendLog("Local IP:" + localAddress);
-        view.setAddressText("IP: " + link_.deviceAddress);
-        return true;
-    }
-
-    QString message;
-    if (count == 0) {
-        resetDisplay(link_.status(), view);
-        message = "Device not found!!";
     } else {
-        message = "Same multiple IP found!!";
+        if (count == 0)
+            link_.status().clearLiveState();
+        link_.status().linked = false;
     }
-    view.setModelText(message);
-    view.setModelColor(QColor(255, 0, 0));
-    view.setLocationText(QString());
-    link_.status().linked = false;
-    return false;
+    if (events)
+        events->linkChecked(count);
+    return count == 1;
 }

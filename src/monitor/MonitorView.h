@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstdint>
 
-// Everything the device link and the link check write into the monitor window.
+// The monitor window's displays as its presenter fills them.
 // The monitor window implements it; tests use a recording double.
 class MonitorView {
 public:
@@ -19,20 +19,18 @@ public:
     virtual void setLocationText(const QString &text) = 0;
     virtual void setLocationColor(const QColor &color) = 0;
     virtual void setRssiText(const QString &text) = 0;
-
     virtual void setMacText(const QString &text) = 0;        // StatusBar1 panel 0
     virtual void setAddressText(const QString &text) = 0;    // StatusBar1 panel 1
     virtual void setFirmwareText(const QString &text) = 0;   // StatusBar2 panel 1
     virtual void setDeviceModeText(const QString &text) = 0; // StatusBar3 panel 0
     virtual void setSdText(const QString &text) = 0;         // StatusBar3 panel 1
-
     virtual void appendLog(const QString &line) = 0;
 
     // Bits arrive already masked by the model's relay and input masks.
     virtual void showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits) = 0;
     // Moves the volume slider (which runs its change handler) and the "Volume: " label.
     virtual void showVolume(std::uint8_t volume) = 0;
-    // Shown only while the status is valid: the disarm button when armed, else the arm button.
+    // The disarm button when armed, else the arm button.
     virtual void showArmed(bool armed) = 0;
     virtual void enableForModel(std::uint8_t modelCode) = 0;
     // The widget side of the no-device state: controls disabled, RSSI label reset, labels emptied.

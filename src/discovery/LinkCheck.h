@@ -8,16 +8,26 @@
 #include <cstdint>
 #include <functional>
 
+struct DeviceStatus;
 class DeviceLink;
+
+// What the link check tells the monitor window.
+class LinkCheckEvents {
+public:
+    virtual ~LinkCheckEvents() = default;
+    // matchCount 1 is a pass; 0 means no adapter on the unit's network, more means several.
+    virtual void linkChecked(int matchCount) = 0;
+    virtual void adapterQueryFailed(const QString &error) = 0;
+};
 
 // Decides from the PC's own Wi-Fi adapters whether the unit can be reached,
 // and takes a typed unit address. Never sends anything to the unit.
-class Discovery {
+class LinkCheck {
 public:
     static constexpr int MaxRecords = 20;
     static constexpr int MaxStoredMatches = 3;
 
-    Discovery(DeviceLink &link, AdapterSource &source);
+    LinkCheck(DeviceLink &link, AdapterSource &source);
 
     // First three octets of the unit's address and a final ".".
     QString subnetPrefix;
@@ -30,17 +40,19 @@ public:
     QStringList matches; // at most MaxStoredMatches
     int matchCount = 0;
 
+    LinkCheckEvents *events = nullptr;
+
     // The match count, held at 255 should it ever exceed a byte.
     std::uint8_t ScanAdapters();
-    // False means the failure is already reported in the monitor window.
+    // False means the failure has been reported to the events.
     bool CheckLink();
-    // Makes the typed entry the unit's address. Throws std::invalid_argument with a
-    // conversion-error text when one of the first four parts is not an integer, and
-    // refuses entries of more than four parts the same way.
-    void ApplyStaticIp(const QString &entry);
+
+    // Makes a typed entry the unit's address and its first three parts the subnet prefix.
+    // Empty on success, else why the entry is not an address; nothing changes then.
+    QString ApplyStaticIp(const QString &entry);
 
 private:
-    // Runs one adapter query; an error inside it is shown and the scan goes on.
+    // Runs one adapter query; an error inside it is reported and the scan goes on.
     void runGuarded(const std::function<void()> &query);
     void countMatches();
 

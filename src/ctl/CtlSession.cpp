@@ -1,0 +1,86 @@
+#include "CtlSession.h"
+
+#include "UnitTexts.h"
+
+#include <QJsonDocument>
+
+void printLine(std::FILE *stream, const QString &line)
+{
+    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+}
+
+void TerminalEvents::exchanged(const ExchangeResult &result)
+{
+    const QString text = UnitTexts::statusLine(result, status_);
+    if (!text.isEmpty())
+        printLine(stderr, text);
+}
+
+void TerminalEvents::transferNote(const TransferNote &note)
+{
+    const UnitTexts::NoteText text = UnitTexts::transferNote(note);
+    for (const QString &line : text.logLines)
+        printLine(stderr, line);
+    if (!text.statusLine.isEmpty())
+        printLine(stderr, text.statusLine);
+}
+
+CtlSession::CtlSession(const CtlOptions &options)
+    : options(options)
+{
+    link.deviceAddress = address();
+    link.events = &events;
+}
+
+int CtlSession::exitFor(const ExchangeResult &result) const
+{
+    switch (result.outcome) {
+    case ExchangeOutcome::NoConnection:
+        printLine(stderr, "zorctl: no connection to " + address());
+        return CtlNoConnection;
+    case ExchangeOutcome::NoAnswer:
+        printLine(stderr, "zorctl: no answer from " + address());
+        return CtlNoUsableAnswer;
+    case ExchangeOutcome::SocketError:
+        printLine(stderr, "zorctl: " + result.error);
+        return CtlNoUsableAnswer;
+    case ExchangeOutcome::Busy:
+    case ExchangeOutcome::LinkCheckFailed:
+        return CtlNoUsableAnswer; // not reached: one request at a time, no link check
+    case ExchangeOutcome::Sent:
+        return CtlDone;
+    case ExchangeOutcome::Answered:
+        break;
+    }
+    if (result.decoded == Decoded::InvalidHeader)
+        return CtlNoUsableAnswer; // its text is already on stderr
+    if (result.status != AckStatus) {
+        printLine(stderr, QStringLiteral("zorctl: the unit refused request %1 (status %2)")
+                              .arg(codeOf(result.command))
+                              .arg(result.status));
+        return CtlNoUsableAnswer;
+    }
+    return CtlDone;
+}
+
+int CtlSession::readDeviceInformation()
+{
+    const ExchangeResult information = link.requestDeviceInformation();
+    if (const int failed = exitFor(information))
+        return failed;
+    if (information.decoded == Decoded::DeviceOtherAddress) {
+        printLine(stderr, "zorctl: the unit at " + address() + " answers as " + dottedAddress(status.reportedAddress));
+        return CtlNoUsableAnswer;
+    }
+    return CtlDone;
+}
+
+void CtlSession::print(const QJsonObject &object) const
+{
+    if (options.json) {
+        printLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        return;
+    }
+    for (auto it = object.begin(); it != object.end(); ++it)
+        printLine(stdout, it.key() + ": " + it.value().toVariant().toString());
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Protocol.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// How a request left the tool, or why it did not.
+enum class ExchangeOutcome {
+    Answered,        // an answer was read and dispatched
+    Sent,            // send-only request written
+    NoAnswer,        // nothing came within the answer wait
+    NoConnection,    // the unit could not be reached (connect failed or timed out)
+    Busy,            // another exchange was in progress: nothing was sent
+    LinkCheckFailed, // the link check said no: nothing was sent
+    SocketError,     // the connection failed after it was made
+};
+
+// What the dispatcher made of an answer.
+enum class Decoded {
+    Nothing,           // not interpreted, or not acknowledged without effect
+    InvalidHeader,     // the answer did not open with the frame magic
+    LocatorDone,
+    LocatorRequeued,
+    DeviceLinked,      // device information for the current address
+    DeviceOtherAddress, // device information from a unit that reports another address
+    DeviceRequeued,    // device information refused: asked again through the queue
+    FirmwareMatch,
+    FirmwareMismatch,
+    FileWriteAccepted,
+    FileWriteRefused,
+    FileReadAccepted,
+    FileReadRefused,
+    FlashFileDeleted,
+    ConfigurationReset,
+    RelaySet,
+    StatusAnswer,
+};
+
+struct ExchangeResult {
+    Command command = Command::None;
+    ExchangeOutcome outcome = ExchangeOutcome::NoAnswer;
+    Decoded decoded = Decoded::Nothing;
+    std::uint8_t echo = 0;   // code the answer belongs to
+    std::uint8_t status = 0; // answer's status byte
+    bool rssiReported = false;
+    QString error; // the socket's own text, for SocketError
+
+    bool answered() const { return outcome == ExchangeOutcome::Answered && decoded != Decoded::InvalidHeader; }
+    bool acknowledged() const { return answered() && status == AckStatus; }
+    // Nothing went wrong on the way: sent-only, or answered with an acknowledgement.
+    bool delivered() const { return outcome == ExchangeOutcome::Sent || acknowledged(); }
+};
+
+enum class TransferOutcome {
+    Done,
+    Refused,   // the unit did not accept the announcement
+    TimedOut,  // a read stopped receiving data
+    FileError, // the PC file could not be read or is too large
+    Failed,    // the channel or the data connection failed
+};
+
+struct TransferResult {
+    TransferOutcome outcome = TransferOutcome::Done;
+    qint64 bytes = 0; // received by a read
+    QString error;    // reason, for every outcome but Done
+    ExchangeResult announcement;
+
+    bool ok() const { return outcome == TransferOutcome::Done; }
+};
+
+// Steps of a transfer worth telling the user about; the monitor window words them.
+struct TransferNote {
+    enum Kind {
+        SdFileLength,        // value: size of the PC file
+        SdFileName,          // name: the file sent
+        SdBufferRefused,     // name: the buffer's file name
+        SdTransferLength,    // value
+        FlashFileName,       // name
+        FlashTransferLength, // value
+        ReadLength,          // value: length the unit announced
+        ReadTimeout,
+        ReadOverflow,        // more data than the receive buffer holds
+        FlashFileDelete,     // name
+        ClipDelete,          // name
+        ClipDeleteFrame,     // bytes: the request from its code byte on
+        FirmwareLength,      // value
+        FirmwareTooLarge,
+        FirmwareSum,         // value: low 32 bits of the image sum
+    };
+    Kind kind;
+    QString name;
+    qint64 value = 0;
+    QByteArray bytes;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "LinkCheck.h"
+#include "LinkEvents.h"
+#include "PollLoop.h"
+
+class Dialogs;
+class MonitorView;
+class UnitSession;
+
+// Turns what the link, the link check and the poll loop report into the monitor window's
+// texts, colours, log lines and boxes. It hears every exchange, whichever window started it,
+// and reports socket failures of the command channel through the default error report.
+class MonitorPresenter : public LinkEvents, public LinkCheckEvents {
+public:
+    MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs);
+    ~MonitorPresenter() override;
+
+    // LinkEvents
+    void exchanged(const ExchangeResult &result) override;
+    void transferNote(const TransferNote &note) override;
+    void keepPainted() override;
+    // LinkCheckEvents
+    void linkChecked(int matchCount) override;
+    void adapterQueryFailed(const QString &error) override;
+
+    // The log line of what the poll loop is about to send.
+    void pollSending(PollLoop::Action action, std::uint8_t code);
+    // The relay and inputs as the model has them; the arm buttons while the status is valid.
+    void showRelayAndInputs();
+    void showArmState();
+    // Controls off, bits cleared, status no longer valid.
+    void showNoDevice();
+    // A typed unit address: the log lines around it, and its error when it is not one.
+    void addressEntered(const QString &entry, const QString &error);
+
+private:
+    void showDeviceInformation(const ExchangeResult &result);
+    void showStatusAnswer(const ExchangeResult &result);
+    void showRssi();
+
+    MonitorView &view_;
+    UnitSession &session_;
+    Dialogs &dialogs_;
+};

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "MonitorPresenter.h"
+#include "MonitorView.h"
+
+#include <QWidget>
+
+class ClickableImage;
+class Dialogs;
+class IndicatorShape;
+class QDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSlider;
+class QTimer;
+class QToolButton;
+class StatusPanels;
+class UnitSession;
+
+// The monitor window: the unit's live state and its controls. The poll timer drives the
+// session's poll loop; the presenter words whatever the link reports.
+class MonitorWindow : public QWidget, public MonitorView {
+    Q_OBJECT
+public:
+    MonitorWindow(UnitSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    // The setup and audio editor windows, opened modally from the window's images.
+    void setSecondaryWindows(QDialog *setupWindow, QDialog *audioEditorWindow);
+
+    // MonitorView
+    QString statusLine() const override;
+    void setStatusLine(const QString &text) override;
+    void setModelText(const QString &text) override;
+    void setModelColor(const QColor &color) override;
+    void setLocationText(const QString &text) override;
+    void setLocationColor(const QColor &color) override;
+    void setRssiText(const QString &text) override;
+    void setMacText(const QString &text) override;
+    void setAddressText(const QString &text) override;
+    void setFirmwareText(const QString &text) override;
+    void setDeviceModeText(const QString &text) override;
+    void setSdText(const QString &text) override;
+    void appendLog(const QString &line) override;
+    void showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits) override;
+    void showVolume(std::uint8_t volume) override;
+    void showArmed(bool armed) override;
+    void enableForModel(std::uint8_t modelCode) override;
+    void showNoDevice() override;
+    void repaintNow() override;
+
+signals:
+    // The volume slider moved; the audio editor mirrors it on its own slider.
+    void volumePositionChanged(int position);
+
+public slots:
+    void onFirstActivation();
+    void onPollTick();
+    void onVolumeSendDelay();
+    void onVolumeSliderMoved(int position);
+    void onRelayClicked();
+    void onDisarmClicked();
+    void onArmClicked();
+    void onStaticIpClicked();
+    void onSetupClicked();
+    void onRefreshClicked();
+    void onLocatorClicked();
+    void onAudioEditorClicked();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    QWidget *createStatusBlock();
+    QWidget *createInputBlock();
+    QWidget *createRelayBlock();
+    QWidget *createArmBlock();
+    QWidget *createVolumeBlock();
+    void setVolumeLabel(int volume);
+    void queueArming(std::uint8_t armed);
+    // Runs a secondary window modally with polling off; true when it was opened.
+    bool runModal(QDialog *window);
+    void resumeAfterSecondaryWindow();
+
+    UnitSession &session_;
+    Dialogs &dialogs_;
+    MonitorPresenter presenter_;
+    bool firstActivationDone_ = false;
+    bool firstActivationQueued_ = false;
+    QDialog *setupWindow_ = nullptr;
+    QDialog *audioEditorWindow_ = nullptr;
+
+    QColor relayOnColor_;
+    QColor inputActiveColor_;
+    QColor offFillColor_;
+    QColor offOutlineColor_;
+
+    QGroupBox *statusGroup_ = nullptr;
+    QLabel *modelLabel_ = nullptr;
+    QLabel *locationLabel_ = nullptr;
+    QLabel *rssiLabel_ = nullptr;
+    QLabel *addressCaption_ = nullptr;
+    QLineEdit *addressEdit_ = nullptr;
+    QToolButton *staticIpButton_ = nullptr;
+    ClickableImage *setupImage_ = nullptr;
+    ClickableImage *refreshImage_ = nullptr;
+    ClickableImage *locatorImage_ = nullptr;
+    QGroupBox *inputGroup_ = nullptr;
+    QLabel *inputCaption_ = nullptr;
+    ClickableImage *audioEditorImage_ = nullptr;
+    QFrame *relayPanel_ = nullptr;
+    QLabel *relayCaption_ = nullptr;
+    QToolButton *relayButton_ = nullptr;
+    IndicatorShape *relayShape_ = nullptr;
+    QFrame *volumePanel_ = nullptr;
+    QLabel *volumeLabel_ = nullptr;
+    QSlider *volumeSlider_ = nullptr;
+    QFrame *armPanel_ = nullptr;
+    QToolButton *disarmButton_ = nullptr; // shown while armed
+    QToolButton *armButton_ = nullptr;    // shown while disarmed
+    StatusPanels *modeBar_ = nullptr;     // device mode, SD
+    StatusPanels *channelBar_ = nullptr;  // status line, firmware
+    StatusPanels *addressBar_ = nullptr;  // MAC, address
+    QPlainTextEdit *logList_ = nullptr;
+    QTimer *pollTimer_ = nullptr;
+    QTimer *volumeSendTimer_ = nullptr;
+
+    // Input labels and indicators in DI1..DI6 order.
+    QLabel *inputLabels_[6] = {};
+    IndicatorShape *inputShapes_[6] = {};
+};
