@@ -72,6 +72,8 @@ SetupResult planModbusRtu(const ModbusRtuInput &input)
                        RecordError);
 
     SetupResult result;
+    // The click that started the apply has already checked the link.
+    result.plan.checkLink = false;
     result.plan.setupLog = builder.log;
     result.plan.setupLog << "RTU String Len =" + QString::number(record.size())
                          << "RTU String =" + fromSingleByte(record).leftJustified(RecordLimit);

@@ -53,7 +53,7 @@ SetupResult planModbusTcp(const QString &portText, const QString &timeoutText)
     result.plan.steps = {
         SetupStep::writeFlashFile("/local/mbport.cfg", modbusPortFile(quint16(port), quint16(timeout)))
             .logging("Modbus Port =" + portShown + ", Idle Timeout: " + timeoutShown),
-        SetupStep::sendCommand(UnitCommand::ModbusTcpWritten).after(SetupStep::Pause::BeforeModbusTcpCommand),
+        SetupStep::sendCommand(Command::ModbusTcpWritten).after(SetupStep::Pause::BeforeModbusTcpCommand),
     };
     result.plan.completion = SetupMessage::information(
         "Modify Modbus Port, Timeout write complete,\n    . Manual Reboot to take effect!");

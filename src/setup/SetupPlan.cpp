@@ -33,12 +33,12 @@ SetupStep SetupStep::writeSdBuffer(const QString &name, const QByteArray &bytes)
     return {.action = Action::WriteSdBuffer, .name = name, .bytes = bytes};
 }
 
-SetupStep SetupStep::sendCommand(UnitCommand command, const QByteArray &parameters)
+SetupStep SetupStep::sendCommand(Command command, const QByteArray &parameters)
 {
     return {.action = Action::SendCommand, .bytes = parameters, .command = command};
 }
 
-SetupStep SetupStep::sendCommandNoReply(UnitCommand command)
+SetupStep SetupStep::sendCommandNoReply(Command command)
 {
     return {.action = Action::SendCommandNoReply, .command = command};
 }

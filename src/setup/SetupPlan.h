@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Protocol.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -19,17 +21,14 @@ struct SetupMessage {
     static SetupMessage information(const QString &text);
 };
 
-// Commands of the setup window; the runner maps them to the unit's command codes.
-enum class UnitCommand { WebKey, WifiMode, ResetConfiguration, Restart, ModbusTcpWritten };
-
 // One thing to do on the unit, after an optional pause.
 struct SetupStep {
     enum class Action {
         DeleteFlashFile,    // name
         WriteFlashFile,     // name, bytes
         WriteSdBuffer,      // name, bytes
-        SendCommand,        // command, bytes = parameters; an exchange
-        SendCommandNoReply, // command, bytes = parameters
+        SendCommand,        // command, bytes = its parameter bytes; an exchange
+        SendCommandNoReply, // command
         UpdateFirmware,     // the whole firmware procedure
     };
     enum class Pause { None, BetweenConfigFiles, BeforeModbusTcpCommand };
@@ -37,15 +36,15 @@ struct SetupStep {
     Action action = Action::UpdateFirmware;
     QString name{};
     QByteArray bytes{};
-    UnitCommand command{};
+    Command command = Command::None;
     Pause pauseBefore = Pause::None;
     QString logLine{}; // for the monitor window's log once the step has run; empty: none
 
     static SetupStep deleteFlashFile(const QString &name);
     static SetupStep writeFlashFile(const QString &name, const QByteArray &bytes);
     static SetupStep writeSdBuffer(const QString &name, const QByteArray &bytes);
-    static SetupStep sendCommand(UnitCommand command, const QByteArray &parameters = {});
-    static SetupStep sendCommandNoReply(UnitCommand command);
+    static SetupStep sendCommand(Command command, const QByteArray &parameters = {});
+    static SetupStep sendCommandNoReply(Command command);
     static SetupStep updateFirmware();
     SetupStep after(Pause pause) const;
     SetupStep logging(const QString &line) const;
@@ -53,10 +52,11 @@ struct SetupStep {
 
 int pauseMs(SetupStep::Pause pause, const Timing &timing);
 
-// Run as: ask `confirmation` (go on only on Yes and a passed link check), append
-// `setupLog` to the setup window's hidden log, run the steps in order, show `completion`.
+// Run as: ask `confirmation` (go on only on Yes and, with `checkLink`, a passed link check),
+// append `setupLog` to the setup window's hidden log, run the steps in order, show `completion`.
 struct SetupPlan {
     std::optional<SetupMessage> confirmation;
+    bool checkLink = true; // false: the plan's command checks the link itself, or no check belongs here
     QStringList setupLog;
     QList<SetupStep> steps;
     std::optional<SetupMessage> completion;

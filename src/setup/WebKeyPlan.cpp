@@ -16,7 +16,7 @@ SetupResult planWebKey(const QString &key)
     const QString shown = fromSingleByte(bytes);
     result.plan.confirmation = SetupMessage::confirm("Modify WEB Key, execute?\n    . WEB Key: " + shown + ".\n");
     result.plan.steps = {
-        SetupStep::sendCommand(UnitCommand::WebKey, char(bytes.size()) + bytes).logging("WEB Key =" + shown)};
+        SetupStep::sendCommand(Command::WebKey, bytes).logging("WEB Key =" + shown)};
     result.plan.completion = SetupMessage::information("WEB Key write complete,\n    .Take effect immediately.");
     return result;
 }

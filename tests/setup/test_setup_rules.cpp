@@ -24,12 +24,16 @@ QString message(const QString &kind, const SetupMessage &box)
 QString describe(const SetupStep &step)
 {
     static const char *const actions[] = {"delete", "flash", "sd", "send", "send-no-reply", "firmware"};
-    static const char *const commands[] = {"web-key", "wifi-mode", "reset", "restart", "modbus-tcp"};
+    static const QHash<Command, QString> commands{{Command::WebKey, "web-key"},
+                                                  {Command::WifiMode, "wifi-mode"},
+                                                  {Command::ResetConfiguration, "reset"},
+                                                  {Command::Restart, "restart"},
+                                                  {Command::ModbusTcpWritten, "modbus-tcp"}};
     QString text = actions[int(step.action)];
     if (const int pause = pauseMs(step.pauseBefore, Timing{}))
         text = QString("pause %1 ").arg(pause) + text;
     if (step.action == SetupStep::Action::SendCommand || step.action == SetupStep::Action::SendCommandNoReply)
-        text += QString(" ") + commands[int(step.command)];
+        text += " " + commands.value(step.command);
     if (!step.name.isEmpty())
         text += " " + step.name;
     if (!step.bytes.isEmpty())
@@ -50,6 +54,8 @@ Lines describe(const SetupResult &result)
     const SetupPlan &plan = result.plan;
     if (plan.confirmation)
         lines << message("confirm", *plan.confirmation);
+    if (!plan.checkLink)
+        lines << "no link check";
     for (const QString &line : plan.setupLog)
         lines << "memo " + line;
     for (const SetupStep &step : plan.steps)
@@ -238,7 +244,7 @@ void SetupRulesTest::plans_data()
     QTest::newRow("web key of 3 bytes")
         << planWebKey("abc")
         << Lines{"log 3", confirm("Modify WEB Key, execute?\n    . WEB Key: abc.\n"),
-                 "send web-key 03 61 62 63 -> log WEB Key =abc",
+                 "send web-key 61 62 63 -> log WEB Key =abc",
                  done("WEB Key write complete,\n    .Take effect immediately.")};
     QTest::newRow("web key of 6 bytes")
         << planWebKey("123456") << Lines{"log 6", errorFound("    . WEB Key must be 5 chars.")};
@@ -273,12 +279,12 @@ void SetupRulesTest::plans_data()
     const QString idRange = "error 0 Modbus RTU Device ID Error: Device ID range must be 1 ~ 247";
     QTest::newRow("RTU initial values")
         << planModbusRtu({})
-        << Lines{"memo +Device ID Len1SUM:2", "memo +Baudrate Len6SUM:9", "memo +Parity Len1SUM:11",
+        << Lines{"no link check", "memo +Device ID Len1SUM:2", "memo +Baudrate Len6SUM:9", "memo +Parity Len1SUM:11",
                  "memo +Data bit Len1SUM:13", "memo +Stop bit Len1SUM:14", "memo RTU String Len =14",
                  "memo RTU String =1,115200,N,8,1      ", "sd RTU.CFG " + hex("1,115200,N,8,1")};
     QTest::newRow("RTU 19 bytes, ID as typed")
         << planModbusRtu({"010", "115200000", "Even", "7", "2"})
-        << Lines{"memo +Device ID Len3SUM:4", "memo +Baudrate Len9SUM:14", "memo +Parity Len1SUM:16",
+        << Lines{"no link check", "memo +Device ID Len3SUM:4", "memo +Baudrate Len9SUM:14", "memo +Parity Len1SUM:16",
                  "memo +Data bit Len1SUM:18", "memo +Stop bit Len1SUM:19", "memo RTU String Len =19",
                  "memo RTU String =010,115200000,E,7,2 ", "sd RTU.CFG " + hex("010,115200000,E,7,2")};
     QTest::newRow("RTU 20 bytes") << planModbusRtu({"0010", "115200000", "Even", "7", "2"})
@@ -295,16 +301,16 @@ void SetupRulesTest::plans_data()
     const QString rebootNow = "\n    . Device will Reboot immediately!";
     QTest::newRow("AP mode") << unchecked(planWifiMode(true))
                              << Lines{confirm("Modify Wi-Fi Mode, execute?\n    . Wi-Fi Mode: AP Mode." + rebootNow),
-                                      "send wifi-mode 02", done("Wi-Fi Mode write complete,\n    . Reboot complete.")};
+                                      "no link check", "send wifi-mode 02", done("Wi-Fi Mode write complete,\n    . Reboot complete.")};
     QTest::newRow("station mode") << unchecked(planWifiMode(false))
         << Lines{confirm("Modify Wi-Fi Mode, execute?\n    . Wi-Fi Mode: Station Mode." + rebootNow),
-                 "send wifi-mode 00", done("Wi-Fi Mode write complete,\n    . Reboot complete.")};
+                 "no link check", "send wifi-mode 00", done("Wi-Fi Mode write complete,\n    . Reboot complete.")};
     QTest::newRow("reset") << unchecked(planResetToDefaults())
-                           << Lines{confirm("Reset to default setting, execute?" + rebootNow), "send reset 01",
+                           << Lines{confirm("Reset to default setting, execute?" + rebootNow), "no link check", "send reset",
                                     done("Reset default complete,\n    . Reboot complete.")};
     QTest::newRow("reboot")
         << unchecked(planReboot())
-        << Lines{confirm("Reboot device, execute?"), "send-no-reply restart", done("Reboot complete.")};
+        << Lines{confirm("Reboot device, execute?"), "no link check", "send-no-reply restart", done("Reboot complete.")};
     QTest::newRow("firmware") << unchecked(planFirmwareUpdate()) << Lines{confirm("F/W Update, execute?"), "firmware"};
 }
 
