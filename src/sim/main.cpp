@@ -78,6 +78,7 @@ int main(int argc, char *argv[])
         {"stall-data", "Fault: data phases stall (nothing sent, nothing read)."},
         {"cut-data", "Fault: data phases end after half of the file."},
         {"longer-read", "Fault: reads send 100 bytes more than announced."},
+        {"wrong-firmware-sum", "Fault: the firmware check reports a sum that differs from the image's."},
     });
     if (!parser.parse(QCoreApplication::arguments()))
         fail(parser.errorText());
@@ -105,6 +106,7 @@ int main(int argc, char *argv[])
     faults.stallDataPhase = parser.isSet("stall-data");
     faults.cutDataPhase = parser.isSet("cut-data");
     faults.longerRead = parser.isSet("longer-read");
+    faults.wrongFirmwareSum = parser.isSet("wrong-firmware-sum");
 
     SimulatedUnit unit(address, std::uint8_t(model.toInt()), parser.value("storage"));
     unit.setFaults(faults);
