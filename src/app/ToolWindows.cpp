@@ -2,8 +2,9 @@
 
 ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs)
     : monitor(session, dialogs)
-    , setup(&monitor)
+    , setup(session, dialogs, &monitor)
     , audioEditor(&monitor)
 {
     monitor.setSecondaryWindows(&setup, &audioEditor);
+    QObject::connect(&setup, &SetupWindow::monitorLogLine, &monitor, &MonitorWindow::appendLog);
 }

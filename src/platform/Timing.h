@@ -14,6 +14,7 @@ struct Timing {
     int firmwareCheckPauseMs = 2000;
     int configFilePauseMs = 200;   // between configuration files
     int modbusCommandPauseMs = 300; // Modbus TCP file written to its command
+    int sdCheckDelayMs = 500;      // Modbus RTU: device information asked for to the SD check
     int volumeSendDelayMs = 200;
     int pollTickMs = 100;
 };
