@@ -1,6 +1,8 @@
 #include "ZorCtl.h"
 
 #include "CtlSession.h"
+#include "FileCommands.h"
+#include "SetupCommands.h"
 #include "UnitCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -18,6 +20,8 @@ int runZorCtl(std::vector<std::string> arguments)
     app.require_subcommand(1);
     app.fallthrough();
     addUnitCommands(app, options, exitCode);
+    addSetupCommands(app, options, exitCode);
+    addFileCommands(app, options, exitCode);
 
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {

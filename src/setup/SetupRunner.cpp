@@ -11,6 +11,7 @@
 namespace {
 
 const QString FirmwareCaption = QStringLiteral("F/W Update");
+const QString RefusedByUnit = QStringLiteral("refused by the unit");
 
 QString commandName(Command command)
 {
@@ -103,8 +104,13 @@ SetupRunner::StepResult SetupRunner::runStep(const SetupStep &step)
         return std::uint32_t(step.bytes.size());
     };
     switch (step.action) {
-    case SetupStep::Action::DeleteFlashFile:
-        return named(exchangeFailure(transfer_.DeleteFlashFile(step.name)));
+    case SetupStep::Action::DeleteFlashFile: {
+        StepResult result = exchangeFailure(transfer_.DeleteFlashFile(step.name));
+        // A unit refuses to delete a file it does not hold, which leaves what was wanted.
+        if (result.failure == RefusedByUnit)
+            result.failure = QStringLiteral("not deleted, refused by the unit (it may not have held the file)");
+        return named(result);
+    }
     case SetupStep::Action::WriteFlashFile:
         return named(transferFailure(transfer_.WriteBufferToFlash(step.name, loadBuffer())));
     case SetupStep::Action::WriteSdBuffer:
@@ -157,7 +163,7 @@ SetupRunner::StepResult SetupRunner::exchangeFailure(const ExchangeResult &resul
     case ExchangeOutcome::Answered:
         if (result.acknowledged())
             return {};
-        return {.failure = result.answered() ? QStringLiteral("refused by the unit")
+        return {.failure = result.answered() ? RefusedByUnit
                                              : QStringLiteral("the unit's answer was not understood")};
     case ExchangeOutcome::NoAnswer:
         return {.failure = QStringLiteral("no answer from the unit")};
@@ -180,7 +186,7 @@ SetupRunner::StepResult SetupRunner::transferFailure(const TransferResult &resul
     case TransferOutcome::Done:
         return {};
     case TransferOutcome::Refused:
-        return {.failure = QStringLiteral("refused by the unit")};
+        return {.failure = RefusedByUnit};
     case TransferOutcome::Failed:
         // A failed announcement has been told already; a data phase failure has not.
         if (result.announcement.outcome != ExchangeOutcome::Answered
