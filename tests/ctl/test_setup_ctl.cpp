@@ -69,7 +69,7 @@ void SetupCtlTest::commands_data()
                                  << "STA SSID write complete" << 3 << "/local/sta_key.cfg=secret99";
     QTest::newRow("lock-out warning, still written")
         << QStringList{"set", "static-ip", "192.168.1.10", "255.255.255.0", "10.0.0.1"} << none << true << 0
-        << "Gateway 10.0.0.1" << 1 << "/local/sta_ip.cfg=" + QString::fromLatin1("\xc0\xa8\x01\x0a\xff\xff\xff\x00\x0a\x00\x00\x01");
+        << "Gateway 10.0.0.1" << 1 << "/local/sta_ip.cfg=" + QString::fromLatin1(QByteArray::fromHex("c0a8010affffff000a000001"));
     QTest::newRow("Modbus TCP") << QStringList{"set", "modbus-tcp", "502", "30"} << none << true << 0
                                 << "Modify Modbus Port, Timeout write complete" << 2 << QString();
     QTest::newRow("web key") << QStringList{"set", "web-key", "abc"} << none << true << 0 << "WEB Key write complete"
