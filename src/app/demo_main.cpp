@@ -31,12 +31,14 @@ int refuse(const QString &message)
 
 // Tells once on stderr when the first device information is shown (the benchmarks wait for
 // this line), and takes the screenshot when one was asked for.
-void watchFirstLink(const UnitSession &session, QWidget &monitor, const QString &unit, const QString &screenshotPath)
+// With `setup` the screenshot shows the setup window as it reads the unit back.
+void watchFirstLink(const UnitSession &session, QWidget &monitor, const QString &unit, const QString &screenshotPath,
+                    SetupWindow *setup)
 {
     auto *watch = new QTimer(&monitor);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &monitor, unit, screenshotPath] {
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &monitor, unit, screenshotPath, setup] {
         if (!session.status.linked)
             return;
         watch->stop();
@@ -44,7 +46,9 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, const QString 
                             << " ms" << Qt::endl;
         if (screenshotPath.isEmpty())
             return;
-        const bool saved = monitor.grab().save(screenshotPath);
+        if (setup)
+            setup->readBack();
+        const bool saved = (setup ? static_cast<QWidget &>(*setup) : monitor).grab().save(screenshotPath);
         if (!saved)
             QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
         QCoreApplication::exit(saved ? 0 : 1);
@@ -72,7 +76,11 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Save the monitor window once linked, then quit."),
                                         QStringLiteral("file"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption});
+    QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
+                                             QStringLiteral("Save the setup window once linked, then quit."),
+                                             QStringLiteral("file"));
+    setupScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({unitOption, screenshotOption, setupScreenshotOption});
     parser.process(application);
 
     const bool external = parser.isSet(unitOption);
@@ -95,7 +103,9 @@ int main(int argc, char *argv[])
     session.link.deviceAddress = address->unit;
     session.linkCheck.subnetPrefix = address->subnetPrefix;
     ToolWindows windows(session, dialogs);
-    watchFirstLink(session, windows.monitor, address->unit, parser.value(screenshotOption));
+    const bool setupShot = parser.isSet(setupScreenshotOption);
+    watchFirstLink(session, windows.monitor, address->unit,
+                   parser.value(setupShot ? setupScreenshotOption : screenshotOption), setupShot ? &windows.setup : nullptr);
     windows.monitor.show();
     return application.exec();
 }

@@ -42,8 +42,8 @@ Widget *named(Widget *widget, const QString &name)
 QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, const QPoint &at)
 {
     auto *label = named(new QLabel(text, parent), name);
-    label->move(at);
-    label->adjustSize();
+    label->setGeometry(QRect(at, QSize(EditX - 12, RowHeight)));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 
@@ -57,7 +57,8 @@ QGroupBox *addGroup(QWidget *parent, const QString &name, const QString &caption
 // Bold captions, plain contents.
 void boldCaption(QGroupBox *group)
 {
-    const QFont plain = group->font();
+    QFont plain = group->font();
+    plain.setBold(false); // set explicitly, or the children would inherit the caption's weight
     QFont bold = plain;
     bold.setBold(true);
     group->setFont(bold);
@@ -117,7 +118,7 @@ SetupWindow::~SetupWindow()
 QLineEdit *SetupWindow::addEdit(QWidget *parent, const QString &name, const QString &labelName, const QString &label,
                                 int y)
 {
-    addLabel(parent, labelName, label, QPoint(10, y + 3));
+    addLabel(parent, labelName, label, QPoint(10, y));
     auto *edit = named(new QLineEdit(parent), name);
     edit->setGeometry(EditX, y, EditWidth, RowHeight);
     return edit;
@@ -126,7 +127,7 @@ QLineEdit *SetupWindow::addEdit(QWidget *parent, const QString &name, const QStr
 QComboBox *SetupWindow::addComboBox(QWidget *parent, const QString &name, const QString &labelName,
                                     const QString &label, const QStringList &items, const QString &initial, int y)
 {
-    addLabel(parent, labelName, label, QPoint(10, y + 3));
+    addLabel(parent, labelName, label, QPoint(10, y));
     auto *box = named(new QComboBox(parent), name);
     box->setEditable(true);
     box->addItems(items);
@@ -270,7 +271,7 @@ QGroupBox *SetupWindow::createModbusRtuGroup()
                                QStringLiteral("Data bit:"), {"8", "7"}, QStringLiteral("8"), 98);
     stopBitsBox_ = addComboBox(modbusRtuGroup_, QStringLiteral("ComboBox4"), QStringLiteral("Label17"),
                                QStringLiteral("Stop bit:"), {"1", "2"}, QStringLiteral("1"), 124);
-    sdIndicator_ = addLabel(modbusRtuGroup_, QStringLiteral("Label18"), QStringLiteral("   "), QPoint(215, 23));
+    sdIndicator_ = addLabel(modbusRtuGroup_, QStringLiteral("Label18"), QStringLiteral("   "), QPoint(215, 20));
     sdIndicator_->setFixedWidth(110);
     connect(addApplyImage(modbusRtuGroup_, QStringLiteral("Image11"), QPoint(306, 122)), &ClickableImage::clicked, this,
             &SetupWindow::requestModbusRtu);
