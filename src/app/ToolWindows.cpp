@@ -1,10 +1,14 @@
 #include "ToolWindows.h"
 
-ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs)
+ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &player)
     : monitor(session, dialogs)
     , setup(session, dialogs, &monitor)
-    , audioEditor(&monitor)
+    , audioEditor(session, dialogs, player, &monitor)
 {
     monitor.setSecondaryWindows(&setup, &audioEditor);
     QObject::connect(&setup, &SetupWindow::monitorLogLine, &monitor, &MonitorWindow::appendLog);
+    // One volume: either slider moves the other; the monitor sends it.
+    QObject::connect(&monitor, &MonitorWindow::volumePositionChanged, &audioEditor, &AudioEditorWindow::showVolumePosition);
+    QObject::connect(&audioEditor, &AudioEditorWindow::volumeMoved, &monitor, &MonitorWindow::setVolumePosition);
+    QObject::connect(&audioEditor, &AudioEditorWindow::volumeReleased, &monitor, &MonitorWindow::sendVolumeSoon);
 }

@@ -4,6 +4,7 @@
 #include "MonitorWindow.h"
 #include "SetupWindow.h"
 
+class ClipPlayer;
 class Dialogs;
 class UnitSession;
 
@@ -11,7 +12,7 @@ class UnitSession;
 // The monitor window is the main window; the other two are its modal children.
 class ToolWindows {
 public:
-    ToolWindows(UnitSession &session, Dialogs &dialogs);
+    ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &player);
 
     MonitorWindow monitor;
     SetupWindow setup;

@@ -2,8 +2,10 @@
 // Wi-Fi adapter on the unit's subnet, so every window can be tried without hardware.
 
 #include "DemoUnitAddress.h"
+#include "ErrorReport.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
+#include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
@@ -30,15 +32,14 @@ int refuse(const QString &message)
 }
 
 // Tells once on stderr when the first device information is shown (the benchmarks wait for
-// this line), and takes the screenshot when one was asked for.
-// With `setup` the screenshot shows the setup window as it reads the unit back.
-void watchFirstLink(const UnitSession &session, QWidget &monitor, const QString &unit, const QString &screenshotPath,
-                    SetupWindow *setup)
+// this line), and takes the screenshot of `shown` when one was asked for.
+void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown, const QString &unit,
+                    const QString &screenshotPath)
 {
     auto *watch = new QTimer(&monitor);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &monitor, unit, screenshotPath, setup] {
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &shown, unit, screenshotPath] {
         if (!session.status.linked)
             return;
         watch->stop();
@@ -46,9 +47,8 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, const QString 
                             << " ms" << Qt::endl;
         if (screenshotPath.isEmpty())
             return;
-        if (setup)
-            setup->readBack();
-        const bool saved = (setup ? static_cast<QWidget &>(*setup) : monitor).grab().save(screenshotPath);
+        shown.show();
+        const bool saved = shown.grab().save(screenshotPath);
         if (!saved)
             QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
         QCoreApplication::exit(saved ? 0 : 1);
@@ -76,11 +76,15 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Save the monitor window once linked, then quit."),
                                         QStringLiteral("file"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption editorScreenshotOption(QStringLiteral("editor-screenshot"),
+                                              QStringLiteral("Save the audio editor window once linked, then quit."),
+                                              QStringLiteral("file"));
+    editorScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
                                              QStringLiteral("Save the setup window once linked, then quit."),
                                              QStringLiteral("file"));
     setupScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, setupScreenshotOption});
+    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption});
     parser.process(application);
 
     const bool external = parser.isSet(unitOption);
@@ -102,10 +106,20 @@ int main(int argc, char *argv[])
     UnitSession session(adapters);
     session.link.deviceAddress = address->unit;
     session.linkCheck.subnetPrefix = address->subnetPrefix;
-    ToolWindows windows(session, dialogs);
+    QtClipPlayer player;
+    QObject::connect(&player, &QtClipPlayer::playbackFailed, [&dialogs](const QString &error) {
+        reportError(dialogs, QStringLiteral("Play Error! : ") + error);
+    });
+    ToolWindows windows(session, dialogs, player);
+    const bool editorShot = parser.isSet(editorScreenshotOption);
     const bool setupShot = parser.isSet(setupScreenshotOption);
-    watchFirstLink(session, windows.monitor, address->unit,
-                   parser.value(setupShot ? setupScreenshotOption : screenshotOption), setupShot ? &windows.setup : nullptr);
+    QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
+                     : setupShot ? static_cast<QWidget &>(windows.setup)
+                                 : windows.monitor;
+    const QCommandLineOption &shot = editorShot ? editorScreenshotOption
+                                     : setupShot ? setupScreenshotOption
+                                                 : screenshotOption;
+    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
     windows.monitor.show();
     return application.exec();
 }

@@ -9,6 +9,11 @@ void printLine(std::FILE *stream, const QString &line)
     std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
 }
 
+void printJson(const QJsonObject &object)
+{
+    printLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+}
+
 void TerminalEvents::exchanged(const ExchangeResult &result)
 {
     const QString text = UnitTexts::statusLine(result, status_);
@@ -78,7 +83,7 @@ int CtlSession::readDeviceInformation()
 void CtlSession::print(const QJsonObject &object) const
 {
     if (options.json) {
-        printLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+        printJson(object);
         return;
     }
     for (auto it = object.begin(); it != object.end(); ++it)

@@ -19,6 +19,8 @@ struct CtlOptions {
 };
 
 void printLine(std::FILE *stream, const QString &line);
+// One compact JSON line on stdout.
+void printJson(const QJsonObject &object);
 
 // The monitor window's texts, as a terminal shows them: on stderr.
 class TerminalEvents : public LinkEvents {

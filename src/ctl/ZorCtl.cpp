@@ -2,6 +2,7 @@
 
 #include "CtlSession.h"
 #include "FileCommands.h"
+#include "ProjectCommands.h"
 #include "SetupCommands.h"
 #include "UnitCommands.h"
 
@@ -22,6 +23,7 @@ int runZorCtl(std::vector<std::string> arguments)
     addUnitCommands(app, options, exitCode);
     addSetupCommands(app, options, exitCode);
     addFileCommands(app, options, exitCode);
+    addProjectCommands(app, options, exitCode);
 
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {

@@ -1,10 +1,135 @@
 #pragma once
 
-#include <QDialog>
+#include "AudioEditorPresenter.h"
+#include "DeviceConfiguration.h"
+#include "ProgressGauge.h"
+#include "ProjectStore.h"
 
-// The audio editor window: alarm projects, clips and the alarm table. Opened modally by the monitor window.
-class AudioEditorWindow : public QDialog {
+#include <QDialog>
+#include <QProgressBar>
+
+#include <array>
+
+class ClipPlayer;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QStatusBar;
+class QTableWidget;
+class QToolButton;
+class UnitSession;
+
+// The transfer gauge in the status bar's second panel.
+class StatusGauge : public QProgressBar, public ProgressGauge {
+public:
+    explicit StatusGauge(QWidget *parent);
+    void startProgress(int maximum) override;
+    void setProgress(int progress) override;
+};
+
+// The audio editor window: alarm projects, clips and the alarm table, on the PC or on the
+// unit. Opened modally by the monitor window.
+class AudioEditorWindow : public QDialog, public AudioEditorView {
     Q_OBJECT
 public:
-    explicit AudioEditorWindow(QWidget *parent = nullptr);
+    AudioEditorWindow(UnitSession &session, Dialogs &dialogs, ClipPlayer &player, QWidget *parent = nullptr);
+    ~AudioEditorWindow() override;
+
+    // AudioEditorView
+    void showStatusText(const QString &text) override;
+    void appendLog(const QStringList &lines) override;
+
+signals:
+    // The volume slider moved, and was released: the monitor window sends the volume.
+    void volumeMoved(int position);
+    void volumeReleased();
+
+public slots:
+    void showVolumePosition(int position);
+    void onProjectJobSelected();
+    void onDeviceJobSelected();
+    void onWriteDeviceClicked();
+    void onReadDeviceClicked();
+    void onLoadProjectClicked();
+    void onSaveProjectClicked();
+    void onGridDoubleClicked(int tableRow, int column);
+    void onDeleteAudioClicked();
+    void onPlayClicked();
+    void onStopClicked();
+    void onChannelTestClicked();
+    void onStopTestClicked();
+    void onModeChosen(int index);
+    void onVolumeMoved(int position);
+    void onWorkFolderCheckClicked();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct InputRowWidgets {
+        QWidget *panel = nullptr;
+        QLabel *caption = nullptr;
+        std::array<QComboBox *, clipsPerEntry> clipSelectors{};
+        QLineEdit *repeatEdit = nullptr;
+        QCheckBox *alarmCheckBox = nullptr;
+    };
+
+    void createControls();
+    QWidget *createJobBlock();
+    QWidget *createAudioBlock();
+    QWidget *createAlarmBlock();
+    QWidget *createInputRow(int row, QWidget *parent);
+    void switchJob(EditorJob job);
+    void enterDeviceJob();
+    void setJobControls(EditorJob job);
+    // The outcome's texts, and the rows and grid when it applied the table.
+    void showOutcome(const EditorOutcome &outcome);
+    void showAudioList();
+    void rebuildClipSelectors();
+    void applyTable(const AppliedTable &applied);
+    void applyInputLayout(int mode);
+    void showActiveDir();
+    InputRows inputRows() const;
+    int alarmMode() const;
+    int currentClipNumber() const;
+
+    UnitSession &session_;
+    ClipPlayer &player_;
+    AudioEditorPresenter presenter_;
+    ProjectStore store_;
+    DeviceConfiguration device_;
+
+    QRadioButton *projectJobRadio_ = nullptr;
+    QRadioButton *deviceJobRadio_ = nullptr;
+    QToolButton *writeDeviceButton_ = nullptr;
+    QToolButton *readDeviceButton_ = nullptr;
+    QSlider *volumeSlider_ = nullptr;
+    QLabel *volumeLabel_ = nullptr;
+    QLabel *activeDirLabel_ = nullptr;
+    QToolButton *loadProjectButton_ = nullptr;
+    QToolButton *saveProjectButton_ = nullptr;
+    QTableWidget *grid_ = nullptr;
+    QRadioButton *playSourceRadio_ = nullptr;
+    QRadioButton *playProjectRadio_ = nullptr;
+    QRadioButton *playDeviceRadio_ = nullptr;
+    QComboBox *modeSelector_ = nullptr;
+    QGroupBox *firstGroup_ = nullptr;
+    QGroupBox *binaryGroup_ = nullptr;
+    QScrollArea *scrollBox_ = nullptr;
+    QComboBox *testInputSelector_ = nullptr;
+    QToolButton *channelTestButton_ = nullptr;
+    QToolButton *stopTestButton_ = nullptr;
+    QStatusBar *statusBar_ = nullptr;
+    QLabel *statusText_ = nullptr;
+    StatusGauge *gauge_ = nullptr;
+    QPlainTextEdit *log_ = nullptr;
+    std::array<InputRowWidgets, inputRowCount> rows_;
 };

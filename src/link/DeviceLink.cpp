@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(zorLink, "zor.link", QtInfoMsg)
+Q_LOGGING_CATEGORY(zorLink, "zor.link", QtWarningMsg)
 
 DeviceLink::DeviceLink(DeviceStatus &status, const Timing &timing)
     : status_(status), timing_(timing)

@@ -1,8 +1,10 @@
 #include "MonitorWindow.h"
 
 #include "ClickableImage.h"
+#include "WheelGuard.h"
 #include "Dialogs.h"
 #include "IndicatorShape.h"
+#include "LinkLog.h"
 #include "MonitorIcons.h"
 #include "UnitSession.h"
 #include "StatusPanels.h"
@@ -75,6 +77,7 @@ MonitorWindow::MonitorWindow(UnitSession &session, Dialogs &dialogs, QWidget *pa
     , presenter_(*this, session, dialogs)
 {
     setObjectName(QStringLiteral("Form1"));
+    installWheelGuard(); // the wheel must not move the volume slider
     setWindowTitle(QStringLiteral("ZOR WiFi V1.20(20200213)"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -371,6 +374,16 @@ void MonitorWindow::onVolumeSendDelay()
 
 // ---- controls -----------------------------------------------------------------------
 
+void MonitorWindow::setVolumePosition(int position)
+{
+    volumeSlider_->setValue(position);
+}
+
+void MonitorWindow::sendVolumeSoon()
+{
+    volumeSendTimer_->start();
+}
+
 void MonitorWindow::onVolumeSliderMoved(int position)
 {
     setVolumeLabel(position);
@@ -525,6 +538,7 @@ void MonitorWindow::setSdText(const QString &text)
 
 void MonitorWindow::appendLog(const QString &line)
 {
+    qCInfo(zorLink).noquote() << line; // the hidden list is never shown: QT_LOGGING_RULES shows it
     logList_->appendPlainText(line);
 }
 

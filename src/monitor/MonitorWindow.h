@@ -60,6 +60,9 @@ public slots:
     void onPollTick();
     void onVolumeSendDelay();
     void onVolumeSliderMoved(int position);
+    // The audio editor's volume slider: mirrored here, sent after its release.
+    void setVolumePosition(int position);
+    void sendVolumeSoon();
     void onRelayClicked();
     void onDisarmClicked();
     void onArmClicked();

@@ -6,8 +6,8 @@
 class Dialogs {
 public:
     // Flags as the unit's own tool used them: 0 plain, 16 error, 36 Yes/No question,
-    // 48 warning, 64 information.
-    enum Flags { Plain = 0, Error = 16, YesNoQuestion = 36, Warning = 48, Information = 64 };
+    // 48 warning, 52 Yes/No warning, 64 information.
+    enum Flags { Plain = 0, Error = 16, YesNoQuestion = 36, Warning = 48, YesNoWarning = 52, Information = 64 };
     enum Answer { Ok = 1, Yes = 6, No = 7 };
 
     virtual ~Dialogs() = default;

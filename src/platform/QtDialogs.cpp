@@ -20,6 +20,7 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, int flags
         box.setIcon(QMessageBox::Question);
         break;
     case Warning:
+    case YesNoWarning:
         box.setIcon(QMessageBox::Warning);
         break;
     case Information:
@@ -29,7 +30,7 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, int flags
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    if (flags == YesNoQuestion) {
+    if (flags == YesNoQuestion || flags == YesNoWarning) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Yes : No;

@@ -303,7 +303,7 @@ void SetupWindow::createBottomRow()
 
 bool SetupWindow::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         readBack();
     return QDialog::event(event);
 }

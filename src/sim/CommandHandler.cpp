@@ -269,6 +269,10 @@ CommandOutcome handleRequest(const QByteArray &frame, UnitState &state, FileStor
                        [](char byte) { return char(~byte); });
     if (faults.oversizeAnswer)
         outcome.answer.resize(std::max(outcome.answer.size(), OversizeAnswerLength), '\0');
-    outcome.splitAnswer = faults.splitAnswer;
+    using Delivery = CommandOutcome::Delivery;
+    outcome.delivery = faults.splitAnswer      ? Delivery::InTwoPieces
+                       : faults.slowAnswer     ? Delivery::ByteByByte
+                       : faults.resetMidAnswer ? Delivery::ResetMidway
+                                               : Delivery::Whole;
     return outcome;
 }

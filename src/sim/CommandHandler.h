@@ -29,7 +29,8 @@ struct DataPhase {
 struct CommandOutcome {
     QByteArray answer{};         // empty: no answer, the unit closes the connection
     bool holdConnection = false; // no answer, and the connection stays open until the client closes it
-    bool splitAnswer = false;
+    enum class Delivery { Whole, InTwoPieces, ByteByByte, ResetMidway };
+    Delivery delivery = Delivery::Whole;
     std::optional<DataPhase> dataPhase{};
 };
 

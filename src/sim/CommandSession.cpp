@@ -5,11 +5,14 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace {
 
 constexpr qsizetype MaximumRequestLength = 1024; // the client's request buffer
 constexpr qsizetype SplitAnswerFirstPiece = 10;
 constexpr int SplitAnswerDelayMs = 150;
+constexpr int SlowAnswerByteMs = 20;
 
 QString describe(const QByteArray &request, const CommandOutcome &outcome)
 {
@@ -67,14 +70,37 @@ void CommandSession::sendAnswer(const CommandOutcome &outcome)
         m_socket->disconnectFromHost();
         return;
     }
-    if (!outcome.splitAnswer) {
+    switch (outcome.delivery) {
+    case CommandOutcome::Delivery::Whole:
         m_socket->write(outcome.answer);
         return;
+    case CommandOutcome::Delivery::InTwoPieces:
+        m_socket->write(outcome.answer.left(SplitAnswerFirstPiece));
+        m_socket->flush();
+        QTimer::singleShot(SplitAnswerDelayMs, this, [this, rest = outcome.answer.mid(SplitAnswerFirstPiece)] {
+            if (m_socket->state() == QAbstractSocket::ConnectedState)
+                m_socket->write(rest);
+        });
+        return;
+    case CommandOutcome::Delivery::ByteByByte:
+        sendSlowly(outcome.answer);
+        return;
+    case CommandOutcome::Delivery::ResetMidway: {
+        m_socket->write(outcome.answer.left(outcome.answer.size() / 2));
+        m_socket->flush();
+        // Closing with a zero linger time resets the connection instead of ending it.
+        const linger reset{1, 0};
+        ::setsockopt(int(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        m_socket->abort();
+        return;
     }
-    m_socket->write(outcome.answer.left(SplitAnswerFirstPiece));
-    m_socket->flush();
-    QTimer::singleShot(SplitAnswerDelayMs, this, [this, rest = outcome.answer.mid(SplitAnswerFirstPiece)] {
-        if (m_socket->state() == QAbstractSocket::ConnectedState)
-            m_socket->write(rest);
-    });
+    }
+}
+
+void CommandSession::sendSlowly(const QByteArray &rest)
+{
+    if (rest.isEmpty() || m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    m_socket->write(rest.left(1));
+    QTimer::singleShot(SlowAnswerByteMs, this, [this, after = rest.mid(1)] { sendSlowly(after); });
 }

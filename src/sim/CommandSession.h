@@ -23,6 +23,7 @@ signals:
 private:
     void readRequest();
     void sendAnswer(const CommandOutcome &outcome);
+    void sendSlowly(const QByteArray &rest);
 
     QTcpSocket *m_socket;
     SimulatedUnit &m_unit;

@@ -17,6 +17,8 @@ constexpr int LiveRssiStrongest = -35;
 // A client that announced a file but never opened its data connection must not turn
 // every later command connection into file data.
 constexpr qint64 DataPhaseExpiryMs = 15000;
+// Long enough to cover the longest pause before a data phase (3 s for firmware).
+constexpr int DataRefusalMs = 4000;
 
 } // namespace
 
@@ -92,6 +94,11 @@ void UnitSimulator::followFaults()
 void UnitSimulator::acceptConnections()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (m_unit.faults().neverRead) {
+            socket->setParent(&m_sessions); // held open, never read, gone when the client closes
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            continue;
+        }
         if (m_pendingDataPhase && m_pendingSince.hasExpired(DataPhaseExpiryMs)) {
             emit logLine(QStringLiteral("data connection for %1 never came; dropped").arg(m_pendingDataPhase->name));
             m_pendingDataPhase.reset();
@@ -106,11 +113,22 @@ void UnitSimulator::acceptConnections()
             connect(session, &CommandSession::logLine, this, &UnitSimulator::logLine);
             connect(session, &CommandSession::dataPhaseAnnounced, this,
                     [this](const DataPhase &phase) {
+                        if (m_unit.faults().refuseDataConnection) {
+                            refuseForAWhile();
+                            return;
+                        }
                         m_pendingDataPhase = phase;
                         m_pendingSince.start();
                     });
         }
     }
+}
+
+void UnitSimulator::refuseForAWhile()
+{
+    m_server.close();
+    emit logLine(QStringLiteral("refusing the data connection"));
+    QTimer::singleShot(DataRefusalMs, this, &UnitSimulator::followFaults);
 }
 
 void UnitSimulator::stepLiveValues()

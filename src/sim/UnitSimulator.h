@@ -33,6 +33,8 @@ signals:
 
 private:
     void followFaults();
+    // Stops listening for a while, so that the announced data connection is refused.
+    void refuseForAWhile();
     void acceptConnections();
     void stepLiveValues();
 

@@ -79,6 +79,10 @@ int main(int argc, char *argv[])
         {"cut-data", "Fault: data phases end after half of the file."},
         {"longer-read", "Fault: reads send 100 bytes more than announced."},
         {"wrong-firmware-sum", "Fault: the firmware check reports a sum that differs from the image's."},
+        {"never-read", "Fault: accept connections, never read from them."},
+        {"reset-mid-answer", "Fault: send half the answer, then reset the connection."},
+        {"slow-answer", "Fault: answer one byte every 20 ms."},
+        {"refuse-data", "Fault: stop listening for 4 s after an announcement, refusing its data connection."},
     });
     if (!parser.parse(QCoreApplication::arguments()))
         fail(parser.errorText());
@@ -107,6 +111,10 @@ int main(int argc, char *argv[])
     faults.cutDataPhase = parser.isSet("cut-data");
     faults.longerRead = parser.isSet("longer-read");
     faults.wrongFirmwareSum = parser.isSet("wrong-firmware-sum");
+    faults.neverRead = parser.isSet("never-read");
+    faults.resetMidAnswer = parser.isSet("reset-mid-answer");
+    faults.slowAnswer = parser.isSet("slow-answer");
+    faults.refuseDataConnection = parser.isSet("refuse-data");
 
     SimulatedUnit unit(address, std::uint8_t(model.toInt()), parser.value("storage"));
     unit.setFaults(faults);

@@ -127,10 +127,10 @@ private slots:
         f.otherAddress = QHostAddress("127.0.0.99");
         QTest::newRow("another unit") << f << QStringList{"info"} << 1 << "answers as 127.0.0.99";
         f = {};
-        QTest::newRow("unknown command") << f << QStringList{"dance"} << 2 << "usage";
-        QTest::newRow("volume out of range") << f << QStringList{"volume", "11"} << 2 << "usage";
-        QTest::newRow("relay without state") << f << QStringList{"relay"} << 2 << "usage";
-        QTest::newRow("unknown option") << f << QStringList{"--fast", "info"} << 2 << "usage";
+        QTest::newRow("unknown command") << f << QStringList{"dance"} << 2 << "A subcommand is required";
+        QTest::newRow("volume out of range") << f << QStringList{"volume", "11"} << 2 << "not in range 0 to 10";
+        QTest::newRow("relay without state") << f << QStringList{"relay"} << 2 << "state is required";
+        QTest::newRow("unknown option") << f << QStringList{"--fast", "info"} << 2 << "not expected: --fast";
     }
     void exitStatuses()
     {

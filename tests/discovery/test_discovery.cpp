@@ -1,4 +1,4 @@
-#include "Discovery.h"
+#include "LinkCheck.h"
 #include "FixedAdapterSource.h"
 #include "LinkDoubles.h"
 #include "QtAdapterSource.h"
@@ -17,11 +17,13 @@ namespace {
 // A monitor window's state around a discovery with fixed adapters, as if a unit had
 // been decoded before: each check must undo exactly what it should.
 struct Rig : LinkDoubles {
-    FixedAdapterSource source{{{"wlan0", "10.0.0.17"}}, {{"wlan0", true}}};
-    Discovery discovery{link, source};
+    FixedAdapterSource &source = adapters;
+    LinkCheck &discovery = session.linkCheck;
 
     Rig()
     {
+        source.adapterRecords = {{"wlan0", "10.0.0.17"}};
+        source.wifiRecords = {{"wlan0", true}};
         status.linked = true;
         status.statusValid = true;
         status.relayMask = 1;
@@ -42,7 +44,7 @@ const WifiInterfaceRecord wlan0Connected{"wlan0", true};
 
 } // namespace
 
-class DiscoveryTest : public QObject {
+class LinkCheckTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -58,7 +60,7 @@ private slots:
     void qtSourceMarksLinuxWirelessInterfaces();
 };
 
-void DiscoveryTest::checkLink_data()
+void LinkCheckTest::checkLink_data()
 {
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<Adapters>("adapters");
@@ -98,7 +100,7 @@ void DiscoveryTest::checkLink_data()
         << notFound << QString();
 }
 
-void DiscoveryTest::checkLink()
+void LinkCheckTest::checkLink()
 {
     QFETCH(QString, prefix);
     QFETCH(Adapters, adapters);
@@ -140,7 +142,7 @@ void DiscoveryTest::checkLink()
         QVERIFY(rig.view.indexOf("showNoDevice") < rig.view.indexOf("setModelText"));
 }
 
-void DiscoveryTest::storesFirstThreeMatchesInWifiOrder()
+void LinkCheckTest::storesFirstThreeMatchesInWifiOrder()
 {
     Rig rig;
     rig.source.adapterRecords = {{"a", "192.168.77.10"}, {"b", "192.168.77.11"},
@@ -151,7 +153,7 @@ void DiscoveryTest::storesFirstThreeMatchesInWifiOrder()
     QCOMPARE(rig.discovery.matches, (QStringList{"192.168.77.13", "192.168.77.12", "192.168.77.11"}));
 }
 
-void DiscoveryTest::repeatedCheckScansAfresh()
+void LinkCheckTest::repeatedCheckScansAfresh()
 {
     Rig rig;
     rig.discovery.subnetPrefix = "10.0.0.";
@@ -163,7 +165,7 @@ void DiscoveryTest::repeatedCheckScansAfresh()
     QCOMPARE(rig.discovery.localAddress, "10.0.0.17"); // kept from the last success
 }
 
-void DiscoveryTest::failingQueryIsReportedAndCheckGoesOn_data()
+void LinkCheckTest::failingQueryIsReportedAndCheckGoesOn_data()
 {
     QTest::addColumn<QString>("adapterError");
     QTest::addColumn<QString>("wifiError");
@@ -173,7 +175,7 @@ void DiscoveryTest::failingQueryIsReportedAndCheckGoesOn_data()
     QTest::newRow("both queries") << "no adapter table" << "WLAN service stopped";
 }
 
-void DiscoveryTest::failingQueryIsReportedAndCheckGoesOn()
+void LinkCheckTest::failingQueryIsReportedAndCheckGoesOn()
 {
     QFETCH(QString, adapterError);
     QFETCH(QString, wifiError);
@@ -194,7 +196,7 @@ void DiscoveryTest::failingQueryIsReportedAndCheckGoesOn()
     QCOMPARE(rig.view.modelText, "Device not found!!");
 }
 
-void DiscoveryTest::applyStaticIp_data()
+void LinkCheckTest::applyStaticIp_data()
 {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<QString>("refusal"); // empty: accepted
@@ -215,7 +217,7 @@ void DiscoveryTest::applyStaticIp_data()
         << "1..2.3" << "Part 2 of the address '1..2.3' is empty, not a valid integer value" << QString();
 }
 
-void DiscoveryTest::applyStaticIp()
+void LinkCheckTest::applyStaticIp()
 {
     QFETCH(QString, entry);
     QFETCH(QString, refusal);
@@ -223,14 +225,15 @@ void DiscoveryTest::applyStaticIp()
 
     Rig rig; // its fixed Wi-Fi adapter is on the "10.0.0." subnet (a text, never reached)
     const QString lengthLine = "Remote_ip Len => " + QString::number(entry.size());
-    QString thrown;
-    try {
-        rig.discovery.ApplyStaticIp(entry);
-    } catch (const std::invalid_argument &error) {
-        thrown = QString::fromUtf8(error.what());
-    }
+    // As the monitor window's "Static IP" button does.
+    if (!refusal.isEmpty())
+        rig.dialogs.expectMessageBox(refusal, QCoreApplication::applicationName(), Dialogs::Error);
+    const QString error = rig.discovery.ApplyStaticIp(entry);
+    rig.presenter.addressEntered(entry, error);
+    if (error.isEmpty())
+        rig.discovery.CheckLink();
 
-    QCOMPARE(thrown, refusal);
+    QCOMPARE(error, refusal);
     if (!refusal.isEmpty()) {
         QCOMPARE(rig.view.calls, QStringList{"appendLog(" + lengthLine + ")"}); // no link check either
         QCOMPARE(rig.link.deviceAddress, "192.168.77.1");
@@ -249,7 +252,7 @@ void DiscoveryTest::applyStaticIp()
     QCOMPARE(rig.view.modelText, linkPasses ? QString() : QString("Device not found!!"));
 }
 
-void DiscoveryTest::qtSourceMarksLinuxWirelessInterfaces_data()
+void LinkCheckTest::qtSourceMarksLinuxWirelessInterfaces_data()
 {
     QTest::addColumn<QString>("marker"); // empty: a wired interface
     QTest::newRow("wireless extensions") << "wireless";
@@ -258,7 +261,7 @@ void DiscoveryTest::qtSourceMarksLinuxWirelessInterfaces_data()
 }
 
 // Reads the real interfaces (nothing is sent) with a stand-in for /sys/class/net.
-void DiscoveryTest::qtSourceMarksLinuxWirelessInterfaces()
+void LinkCheckTest::qtSourceMarksLinuxWirelessInterfaces()
 {
 #ifndef Q_OS_LINUX
     QSKIP("sysfs markers exist on Linux only");
@@ -286,5 +289,5 @@ void DiscoveryTest::qtSourceMarksLinuxWirelessInterfaces()
     QCOMPARE(listedAsWifi, !marker.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(DiscoveryTest)
+QTEST_GUILESS_MAIN(LinkCheckTest)
 #include "test_discovery.moc"

@@ -2,6 +2,8 @@
 #include "LinkRig.h"
 
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <qpa/qwindowsysteminterface.h>
 #include <QTimer>
 #include <functional>
 
@@ -86,14 +88,43 @@ private slots:
         QCOMPARE(rig.lastFrame().size(), 40);
     }
 
+    void clickDuringAPauseWaitsForItsEnd()
+    {
+        LinkRig rig;
+        QPushButton button; // a window's button that sends at once
+        bool pausing = false;
+        bool clickedWhilePausing = true;
+        QObject::connect(&button, &QPushButton::clicked, [&] {
+            clickedWhilePausing = pausing;
+            rig.link.pollStatus();
+        });
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        // As the window system delivers a click: queued, then dispatched by the event loop.
+        QTimer::singleShot(100, [&] {
+            QWindow *window = button.windowHandle();
+            const QPointF at(5, 5);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        });
+        pausing = true;
+        rig.link.pause(rig.timing.sdWritePauseMs); // the pause between an announcement and its data phase
+        pausing = false;
+        QVERIFY(rig.unit().receivedFrames().isEmpty());
+        QTRY_COMPARE(rig.unit().receivedFrames().size(), 1);
+        QVERIFY(!clickedWhilePausing);
+    }
+
     void busyRefusesNestedRequests()
     {
         LinkRig rig;
         rig.withFaults([](UnitFaults &f) { f.noAnswer = true; });
+        QList<ExchangeOutcome> nested;
         QTimer::singleShot(200, [&] {
             QVERIFY(rig.link.busy);
-            rig.link.pollStatus();
-            rig.link.restartUnit();
+            nested << rig.link.pollStatus().outcome << rig.link.restartUnit().outcome;
         });
         QElapsedTimer clock;
         clock.start();
@@ -101,8 +132,9 @@ private slots:
         QVERIFY(!rig.link.busy);
         QVERIFY(clock.elapsed() >= 900); // about a second of waiting for the answer
         QCOMPARE(rig.unit().receivedFrames().size(), 1);
-        // The refused request's code replaced the one waited on, and stays (no answer came).
-        QCOMPARE(rig.link.expectedCode, Command::Restart);
+        QCOMPARE(nested, (QList<ExchangeOutcome>{ExchangeOutcome::Busy, ExchangeOutcome::Busy}));
+        // A refused request leaves the code waited on alone; it stays, since no answer came.
+        QCOMPARE(rig.link.expectedCode, codeOf(Command::DeviceInformation));
         QVERIFY(rig.view.status.isEmpty());
     }
 
@@ -193,6 +225,12 @@ private slots:
         f = {};
         f.oversizeAnswer = true;
         QTest::newRow("answer over 4096 bytes") << f << "Get Device Linked!!" << true << 0 << 0;
+        f = {};
+        f.neverRead = true;
+        QTest::newRow("never reads: silent") << f << "" << false << 33 << 0;
+        f = {};
+        f.slowAnswer = true; // the first byte alone is read: no magic
+        QTest::newRow("one byte at a time") << f << "InValid Header package!" << false << 33 << 0;
     }
     void faultyAnswers()
     {
@@ -205,6 +243,18 @@ private slots:
         QTEST(int(rig.link.expectedCode), "expectedAfter");
         QTEST(int(rig.link.pending.code), "queued");
         QVERIFY(rig.link.answerLength <= DeviceLink::AnswerSize);
+    }
+
+    void connectionResetMidAnswer()
+    {
+        LinkRig rig;
+        rig.withFaults([](UnitFaults &f) { f.resetMidAnswer = true; });
+        // What arrived before the reset is the answer: the first half carries model and address.
+        const ExchangeResult result = rig.link.requestDeviceInformation();
+        QCOMPARE(result.outcome, ExchangeOutcome::Answered);
+        QCOMPARE(rig.link.answerLength, 128u);
+        QVERIFY(!rig.link.busy);
+        QCOMPARE(rig.view.modelText, "ZOR-06-WF");
     }
 
     void oversizeAnswerIsCut()
@@ -236,8 +286,4 @@ private slots:
 
 #include "ChannelTest.moc"
 
-int runChannelTest(int argc, char **argv)
-{
-    ChannelTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(ChannelTest)

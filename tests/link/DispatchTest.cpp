@@ -9,11 +9,11 @@ using Bytes = QList<QPair<int, int>>; // offset, value
 struct Rig : LinkDoubles {
 
     // A device-information answer for the link's address with the given bytes on top.
-    void answer(std::uint8_t code, std::uint8_t statusByte, const Bytes &bytes)
+    void answer(Command code, std::uint8_t statusByte, const Bytes &bytes)
     {
         link.answer.fill(0);
         std::copy(FrameMagic.begin(), FrameMagic.end(), link.answer.begin());
-        link.answer[4] = code;
+        link.answer[4] = codeOf(code);
         link.answer[5] = statusByte;
         for (auto [offset, value] : bytes)
             link.answer[offset] = std::uint8_t(value);
@@ -24,8 +24,19 @@ struct Rig : LinkDoubles {
         Bytes all{{6, ModelZor06}, {7, 127}, {8, 0}, {9, 0}, {10, 9}};
         all += bytes;
         answer(Command::DeviceInformation, AckStatus, all);
-        link.expectedCode = Command::DeviceInformation;
-        link.DispatchAnswer(250);
+        link.expectedCode = codeOf(Command::DeviceInformation);
+        dispatch(250);
+    }
+    // As the channel does: dispatch, then tell the monitor window's presenter.
+    ExchangeResult dispatch(std::uint32_t length)
+    {
+        ExchangeResult result{.command = Command(link.expectedCode), .outcome = ExchangeOutcome::Answered,
+                              .echo = link.answer[4], .status = link.answer[5]};
+        const DeviceLink::Dispatch dispatched = link.DispatchAnswer(length);
+        result.decoded = dispatched.decoded;
+        result.rssiReported = dispatched.rssiReported;
+        presenter.exchanged(result);
+        return result;
     }
 };
 } // namespace
@@ -69,9 +80,9 @@ private slots:
         QFETCH(int, low);
         Rig rig;
         rig.view.rssiText = "unchanged";
-        rig.link.expectedCode = Command::StatusPoll;
+        rig.link.expectedCode = codeOf(Command::StatusPoll);
         rig.answer(Command::StatusPoll, AckStatus, {{8, high}, {9, low}});
-        rig.link.DispatchAnswer(13);
+        rig.dispatch(13);
         QTEST(rig.view.rssiText, "label");
         QCOMPARE(rig.link.expectedCode, 0);
 
@@ -190,8 +201,8 @@ private slots:
         Rig rig;
         rig.status.fileWriteAccepted = rig.status.fileReadAccepted = true;
         rig.link.expectedCode = std::uint8_t(expected);
-        rig.answer(std::uint8_t(echo), std::uint8_t(statusByte), {});
-        rig.link.DispatchAnswer(16);
+        rig.answer(Command(echo), std::uint8_t(statusByte), {});
+        rig.dispatch(16);
         QTEST(int(rig.link.expectedCode), "expectedAfter");
         QTEST(rig.view.status, "statusLine");
         QTEST(int(rig.link.pending.code), "queued");
@@ -203,9 +214,9 @@ private slots:
     {
         Rig rig;
         rig.deviceInformation({{6, ModelZor04Rtu}});
-        rig.link.expectedCode = Command::Relay;
+        rig.link.expectedCode = codeOf(Command::Relay);
         rig.answer(Command::Relay, AckStatus, {{6, 0x03}, {7, 0x3A}});
-        rig.link.DispatchAnswer(8);
+        rig.dispatch(8);
         QCOMPARE(rig.view.status, "Set DO Done! DI:0A");
         QCOMPARE(rig.status.relayBits, 1);
         QCOMPARE(rig.view.inputBits, 0x0A);
@@ -218,25 +229,25 @@ private slots:
         rig.deviceInformation({});
         rig.link.expectedCode = 0;
         rig.answer(Command::StatusPoll, AckStatus, {{6, 1}, {7, 0x05}, {11, 7}, {12, 0}});
-        rig.link.DispatchAnswer(13);
+        rig.dispatch(13);
         QCOMPARE(rig.view.volume, 7);
         QCOMPARE(rig.view.inputBits, 0x05);
         QVERIFY(!rig.view.armed);
 
         rig.answer(Command::Relay, AckStatus, {{7, 0x3F}});
-        rig.link.DispatchAnswer(13); // only a status answer counts when nothing is expected
+        rig.dispatch(13); // only a status answer counts when nothing is expected
         QCOMPARE(rig.view.inputBits, 0x05);
     }
 
     void wrongMagicChangesNothing()
     {
         Rig rig;
-        rig.link.expectedCode = Command::DeviceInformation;
+        rig.link.expectedCode = codeOf(Command::DeviceInformation);
         rig.answer(Command::DeviceInformation, AckStatus, {{6, ModelZor06}});
         rig.link.answer[3] = 0xA4;
-        rig.link.DispatchAnswer(250);
+        rig.dispatch(250);
         QCOMPARE(rig.view.status, "InValid Header package!");
-        QCOMPARE(rig.link.expectedCode, Command::DeviceInformation);
+        QCOMPARE(rig.link.expectedCode, codeOf(Command::DeviceInformation));
         QVERIFY(rig.view.modelText.isEmpty());
     }
 
@@ -260,12 +271,12 @@ private slots:
         Rig rig;
         QFETCH(quint64, imageSum);
         rig.link.firmwareImageSum = imageSum;
-        rig.link.expectedCode = Command::FirmwareCheck;
+        rig.link.expectedCode = codeOf(Command::FirmwareCheck);
         rig.answer(Command::FirmwareCheck, AckStatus,
                    {{6, int(unitSum >> 24)}, {7, int(unitSum >> 16 & 0xFF)}, {8, int(unitSum >> 8 & 0xFF)}, {9, int(unitSum & 0xFF)}});
         QFETCH(int, flags);
         rig.dialogs.expectMessageBox(text, text, flags);
-        rig.link.DispatchAnswer(10);
+        rig.dispatch(10);
         QCOMPARE(rig.view.status, text);
         QCOMPARE(rig.link.expectedCode, 0);
     }
@@ -273,8 +284,4 @@ private slots:
 
 #include "DispatchTest.moc"
 
-int runDispatchTest(int argc, char **argv)
-{
-    DispatchTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(DispatchTest)

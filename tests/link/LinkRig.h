@@ -30,8 +30,9 @@ struct LinkRig : LinkDoubles {
 
     explicit LinkRig(const SimulatorOptions &options = {})
     {
+        // Each test executable has a subnet of its own, so they may run side by side.
         static int next = 10;
-        const QHostAddress address(QStringLiteral("127.0.1.%1").arg(next++));
+        const QHostAddress address(QStringLiteral("127.0.%1.%2").arg(LINK_RIG_SUBNET).arg(next++));
         link.deviceAddress = address.toString();
         transfer.sdGauge = &sdGauge;
         transfer.flashGauge = &flashGauge;

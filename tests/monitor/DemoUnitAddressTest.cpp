@@ -44,3 +44,5 @@ void DemoUnitAddressTest::everythingElseIsRefused()
     QFETCH(QString, text);
     QVERIFY(!demoUnitAddress(text));
 }
+
+QTEST_GUILESS_MAIN(DemoUnitAddressTest)

@@ -1,6 +1,7 @@
 #include "ErrorReportTest.h"
 
 #include "Dialogs.h"
+#include "ErrorReportingApplication.h"
 #include "ScriptedDialogs.h"
 
 #include <QCoreApplication>
@@ -27,4 +28,13 @@ void ErrorReportTest::escapedErrorIsShownAndTheProgramGoesOn()
     QTRY_VERIFY(laterHandlerRan);
     QCOMPARE(dialogs_.shownBoxes.size(), 1);
     QVERIFY(dialogs_.pending().isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    ScriptedDialogs applicationDialogs;
+    ErrorReportingApplication application(argc, argv, applicationDialogs);
+    QTEST_SET_MAIN_SOURCE_PATH
+    ErrorReportTest test(applicationDialogs);
+    return QTest::qExec(&test, argc, argv);
 }

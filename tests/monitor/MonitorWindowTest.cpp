@@ -2,11 +2,11 @@
 
 #include "FixedAdapterSource.h"
 #include "IndicatorShape.h"
-#include "ScratchFolder.h"
 #include "ScriptedDialogs.h"
 #include "SimulatorThread.h"
 #include "StatusPanels.h"
-#include "eap_tcp.h"
+#include "MonitorWindow.h"
+#include "UnitSession.h"
 
 #include <QDialog>
 #include <QDir>
@@ -36,8 +36,8 @@ QByteArray frame(const char *hex)
 // Stands in for the setup or audio editor window: notes what it saw and closes itself.
 class SelfClosingDialog : public QDialog {
 public:
-    explicit SelfClosingDialog(const TForm1 &monitor)
-        : monitor_(monitor)
+    explicit SelfClosingDialog(const UnitSession &session)
+        : session_(session)
     {
     }
     int opened = 0;
@@ -47,17 +47,17 @@ protected:
     void showEvent(QShowEvent *event) override
     {
         ++opened;
-        pollingWhileOpen = monitor_.pollingEnabled();
+        pollingWhileOpen = session_.poll.pollingEnabled;
         QDialog::showEvent(event);
         QTimer::singleShot(0, this, &QDialog::accept);
     }
 
 private:
-    const TForm1 &monitor_;
+    const UnitSession &session_;
 };
 
 template <typename T>
-T *control(TForm1 &form, const char *name)
+T *control(MonitorWindow &form, const char *name)
 {
     T *found = form.findChild<T *>(QString::fromLatin1(name));
     if (!found)
@@ -65,7 +65,7 @@ T *control(TForm1 &form, const char *name)
     return found;
 }
 
-QString panel(TForm1 &form, const char *bar, int index)
+QString panel(MonitorWindow &form, const char *bar, int index)
 {
     return control<StatusPanels>(form, bar)->panelText(index);
 }
@@ -87,19 +87,20 @@ void MonitorWindowTest::init()
 void MonitorWindowTest::cleanup()
 {
     form_.reset();
+    session_.reset();
     adapters_.reset();
     simulator_.reset();
     dialogs_.reset();
 }
 
-TForm1 &MonitorWindowTest::createWindow(bool onTheUnitsSubnet)
+MonitorWindow &MonitorWindowTest::createWindow(bool onTheUnitsSubnet)
 {
     Timing manualTicks;
     manualTicks.pollTickMs = 24 * 3600 * 1000;
     return createWindow(manualTicks, onTheUnitsSubnet);
 }
 
-TForm1 &MonitorWindowTest::createWindow(const Timing &timing, bool onTheUnitsSubnet)
+MonitorWindow &MonitorWindowTest::createWindow(const Timing &timing, bool onTheUnitsSubnet)
 {
     const QString prefix = unitAddress_.left(unitAddress_.lastIndexOf('.') + 1);
     adapters_ = std::make_unique<FixedAdapterSource>();
@@ -107,9 +108,10 @@ TForm1 &MonitorWindowTest::createWindow(const Timing &timing, bool onTheUnitsSub
         adapters_->adapterRecords = {{"wlan-test", prefix + "100"}};
         adapters_->wifiRecords = {{"wlan-test", true}};
     }
-    form_ = std::make_unique<TForm1>(*adapters_, *dialogs_, timing);
-    form_->link().deviceAddress = unitAddress_;
-    form_->discovery().subnetPrefix = prefix;
+    session_ = std::make_unique<UnitSession>(*adapters_, timing);
+    session_->link.deviceAddress = unitAddress_;
+    session_->linkCheck.subnetPrefix = prefix;
+    form_ = std::make_unique<MonitorWindow>(*session_, *dialogs_);
     return *form_;
 }
 
@@ -123,14 +125,14 @@ void MonitorWindowTest::showWindow()
 void MonitorWindowTest::tick(int count)
 {
     for (int i = 0; i < count; ++i)
-        form_->Timer3Timer();
+        form_->onPollTick();
 }
 
 void MonitorWindowTest::linkUp()
 {
     showWindow();
     tick();
-    QVERIFY(form_->status().linked);
+    QVERIFY(session_->status.linked);
     simulator_->unit().clearReceivedFrames();
 }
 
@@ -151,12 +153,12 @@ QStringList MonitorWindowTest::logLines() const
 void MonitorWindowTest::linksAndShowsTheUnit()
 {
     // The real pauses and the real 100 ms poll timer.
-    TForm1 &form = createWindow(Timing{}, true);
+    MonitorWindow &form = createWindow(Timing{}, true);
     QCOMPARE(form.windowTitle(), "ZOR WiFi V1.20(20200213)");
     QCOMPARE(form.size(), QSize(362, 455));
     form.show();
 
-    QTRY_VERIFY_WITH_TIMEOUT(form.status().linked, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(session_->status.linked, 5000);
     QCOMPARE(simulator_->unit().receivedFrames().value(0), frame("5a3577a521000000" "00"));
     QCOMPARE(control<QLabel>(form, "Label4")->text(), "ZOR-06-WF");
     QCOMPARE(control<QLabel>(form, "Label5")->text(), "Locate: Hall 3");
@@ -215,7 +217,7 @@ void MonitorWindowTest::controlsPutTheirRequestOnTheWire()
     QFETCH(QString, logLine);
 
     simulator_->unit().updateState([unitArmed](UnitState &state) { state.armed = unitArmed ? 1 : 0; });
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     form.findChild<QSlider *>("TrackBar1")->setValue(sliderPosition);
     QWidget *clicked = form.findChild<QWidget *>(control);
@@ -230,7 +232,7 @@ void MonitorWindowTest::controlsPutTheirRequestOnTheWire()
 
 void MonitorWindowTest::relayAfterArmingCarriesItsLastParameters()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     QTest::mouseClick(form.findChild<QWidget *>("SpeedButton2"), Qt::LeftButton);
     tick();
@@ -254,47 +256,47 @@ void MonitorWindowTest::relayAfterArmingCarriesItsLastParameters()
 
 void MonitorWindowTest::sliderReleaseSendsTheVolume()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     auto *slider = control<QSlider>(form, "TrackBar1");
     QTest::mousePress(slider, Qt::LeftButton);
-    QVERIFY(!form.pollingEnabled());
+    QVERIFY(!session_->poll.pollingEnabled);
     tick(31); // a poll turn while the slider is held polls nothing
     QCOMPARE(takeFrames(), QList<QByteArray>{});
 
     slider->setValue(0);
     QCOMPARE(control<QLabel>(form, "Label2")->text(), "Volume: 0");
-    QCOMPARE(form.link().pending.code, 0); // nothing leaves before the release
+    QCOMPARE(session_->link.pending.code, 0); // nothing leaves before the release
     QTest::mouseRelease(slider, Qt::LeftButton);
-    QVERIFY(form.pollingEnabled());
-    QTRY_COMPARE(form.link().pending.code, 64); // 200 ms later
+    QVERIFY(session_->poll.pollingEnabled);
+    QTRY_COMPARE(session_->link.pending.code, 64); // 200 ms later
     tick();
     QCOMPARE(takeFrames(), QList<QByteArray>{frame("5a3577a540e0000000")});
-    QCOMPARE(form.status().volume, 0);
+    QCOMPARE(session_->status.volume, 0);
 }
 
 void MonitorWindowTest::pollTurnComesBeforeAQueuedRequest()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     tick(30);
     QTest::mouseClick(form.findChild<QWidget *>("SpeedButton4"), Qt::LeftButton);
-    QCOMPARE(form.link().expectedCode, 208);
+    QCOMPARE(session_->link.expectedCode, 208);
     tick(); // the poll turn drops the "overdue" answer instead of polling
     QCOMPARE(takeFrames(), QList<QByteArray>{});
-    QCOMPARE(form.link().expectedCode, 0);
+    QCOMPARE(session_->link.expectedCode, 0);
     tick();
     QCOMPARE(takeFrames(), QList<QByteArray>{frame("5a3577a5d001010000")});
 }
 
 void MonitorWindowTest::refreshRunsTheLinkCheckOnce()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     const int checksBefore = logLines().filter("Local IP:").size();
     QTest::mouseClick(form.findChild<QWidget *>("Image2"), Qt::LeftButton);
     QCOMPARE(logLines().filter("Local IP:").size(), checksBefore + 1);
-    QCOMPARE(form.link().pending.code, 33);
+    QCOMPARE(session_->link.pending.code, 33);
 }
 
 void MonitorWindowTest::unitAnsweringForAnotherAddressNeverLinks()
@@ -302,24 +304,24 @@ void MonitorWindowTest::unitAnsweringForAnotherAddressNeverLinks()
     UnitFaults faults;
     faults.otherAddress = QHostAddress("127.0.3.250");
     simulator_->setFaults(faults);
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     showWindow();
     tick();
     QCOMPARE(control<QLabel>(form, "Label4")->text(), "ZOR-06-WF");
-    QVERIFY(!form.status().linked);
+    QVERIFY(!session_->status.linked);
     takeFrames();
 
     for (int turn = 1; turn <= 3; ++turn) {
         tick(31);
         QCOMPARE(takeFrames(), QList<QByteArray>{frame("5a3577a5210000")});
         QCOMPARE(logLines().filter("Re-Get Device..").size(), turn);
-        QVERIFY(!form.status().linked);
+        QVERIFY(!session_->status.linked);
     }
 }
 
 void MonitorWindowTest::connectTimeoutIsShownAndCleared()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     UnitFaults refusing;
     refusing.refuseConnections = true;
@@ -327,7 +329,7 @@ void MonitorWindowTest::connectTimeoutIsShownAndCleared()
     QTest::mouseClick(form.findChild<QWidget *>("Image3"), Qt::LeftButton);
     tick();
     QCOMPARE(form.statusLine(), "Connect Timeout");
-    QCOMPARE(form.link().expectedCode, 0);
+    QCOMPARE(session_->link.expectedCode, 0);
 
     simulator_->setFaults(UnitFaults{});
     QTest::mouseClick(form.findChild<QWidget *>("Image3"), Qt::LeftButton);
@@ -337,39 +339,42 @@ void MonitorWindowTest::connectTimeoutIsShownAndCleared()
 
 void MonitorWindowTest::nothingIsSentDuringATransfer()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
-    form.link().transferActive = true;
+    session_->link.transferActive = true;
     QTest::mouseClick(form.findChild<QWidget *>("Image3"), Qt::LeftButton);
     tick(40);
     QCOMPARE(takeFrames(), QList<QByteArray>{});
-    QCOMPARE(form.link().pending.code, 29);
+    QCOMPARE(session_->link.pending.code, 29);
 
-    form.link().transferActive = false;
+    session_->link.transferActive = false;
     tick();
     QCOMPARE(takeFrames(), QList<QByteArray>{frame("5a3577a51d00000000")});
 }
 
 void MonitorWindowTest::staticIpEntry()
 {
-    TForm1 &form = createWindow();
+    MonitorWindow &form = createWindow();
     linkUp();
     auto *entry = control<QLineEdit>(form, "Edit2");
 
     entry->setText("127.0.x.5");
-    QVERIFY_THROWS_EXCEPTION(std::exception, form.SpeedButton5Click());
-    QCOMPARE(form.link().deviceAddress, unitAddress_);
-    QVERIFY(form.status().statusValid);
+    dialogs_->expectMessageBox("Part 3 of the address '127.0.x.5', 'x', is not a valid integer value",
+                               QCoreApplication::applicationName(), Dialogs::Error);
+    form.onStaticIpClicked();
+    QVERIFY(dialogs_->pending().isEmpty());
+    QCOMPARE(session_->link.deviceAddress, unitAddress_);
+    QVERIFY(session_->status.statusValid);
 
     entry->setText(unitAddress_);
     QTest::mouseClick(form.findChild<QWidget *>("SpeedButton5"), Qt::LeftButton);
     QCOMPARE(form.statusLine(), "Change IP => " + unitAddress_);
-    QVERIFY(!form.status().statusValid);
+    QVERIFY(!session_->status.statusValid);
     QCOMPARE(control<QLabel>(form, "Label4")->text(), "");
     QVERIFY(!form.findChild<QWidget *>("SpeedButton4")->isEnabled());
-    QCOMPARE(form.link().pending.code, 33);
+    QCOMPARE(session_->link.pending.code, 33);
     tick();
-    QVERIFY(form.status().statusValid);
+    QVERIFY(session_->status.statusValid);
     QCOMPARE(control<QLabel>(form, "Label4")->text(), "ZOR-06-WF");
 }
 
@@ -393,9 +398,9 @@ void MonitorWindowTest::secondaryWindows()
     QFETCH(QString, image);
     QFETCH(bool, linked);
 
-    TForm1 &form = createWindow();
-    SelfClosingDialog setup(form);
-    SelfClosingDialog audioEditor(form);
+    MonitorWindow &form = createWindow();
+    SelfClosingDialog setup(*session_);
+    SelfClosingDialog audioEditor(*session_);
     form.setSecondaryWindows(&setup, &audioEditor);
     if (!linked) {
         UnitFaults answeringForAnother;
@@ -404,44 +409,44 @@ void MonitorWindowTest::secondaryWindows()
     }
     showWindow();
     tick();
-    QCOMPARE(form.status().statusValid, linked);
+    QCOMPARE(session_->status.statusValid, linked);
 
     QTest::mouseClick(form.findChild<QWidget *>(image), Qt::LeftButton);
     SelfClosingDialog &opened = image == "Image1" ? setup : audioEditor;
     QCOMPARE(opened.opened, 1);
     QCOMPARE(setup.opened + audioEditor.opened, 1);
     QVERIFY(!opened.pollingWhileOpen);
-    QTEST(form.pollingEnabled(), "pollingAfter");
-    QTEST(int(form.link().pending.code), "queuedAfter");
+    QTEST(session_->poll.pollingEnabled, "pollingAfter");
+    QTEST(int(session_->link.pending.code), "queuedAfter");
     QTEST(form.statusLine(), "statusLineAfter");
 
     // Releasing the slider resumes polling in any case.
     auto *slider = control<QSlider>(form, "TrackBar1");
     QTest::mousePress(slider, Qt::LeftButton);
     QTest::mouseRelease(slider, Qt::LeftButton);
-    QVERIFY(form.pollingEnabled());
+    QVERIFY(session_->poll.pollingEnabled);
 }
 
 void MonitorWindowTest::noSecondaryWindowWhileBusy()
 {
-    TForm1 &form = createWindow();
-    SelfClosingDialog setup(form);
-    SelfClosingDialog audioEditor(form);
+    MonitorWindow &form = createWindow();
+    SelfClosingDialog setup(*session_);
+    SelfClosingDialog audioEditor(*session_);
     form.setSecondaryWindows(&setup, &audioEditor);
     linkUp();
-    form.link().busy = true;
+    session_->link.busy = true;
     QTest::mouseClick(form.findChild<QWidget *>("Image1"), Qt::LeftButton);
     QTest::mouseClick(form.findChild<QWidget *>("Image5"), Qt::LeftButton);
-    form.link().busy = false;
+    session_->link.busy = false;
     QCOMPARE(setup.opened + audioEditor.opened, 0);
-    QVERIFY(form.pollingEnabled());
-    QCOMPARE(form.link().pending.code, 0);
+    QVERIFY(session_->poll.pollingEnabled);
+    QCOMPARE(session_->link.pending.code, 0);
 }
 
 void MonitorWindowTest::firstActivationFailureShowsOneBox()
 {
     dialogs_->expectMessageBox("Please check device whether in AP mode!", "Device not found", Dialogs::Warning);
-    TForm1 &form = createWindow(false);
+    MonitorWindow &form = createWindow(false);
     form.show();
     QTRY_VERIFY(dialogs_->pending().isEmpty());
     QCOMPARE(control<QLabel>(form, "Label2")->text(), "Volume: 4");
@@ -455,21 +460,5 @@ void MonitorWindowTest::firstActivationFailureShowsOneBox()
     QCOMPARE(takeFrames(), QList<QByteArray>{});
 }
 
-void MonitorWindowTest::creationRemovesOnlyAMarkedScratchFolder()
-{
-    // The test runs in a folder of its own; the window works in the current folder.
-    const QString scratch = ScratchFolder::pathIn(QDir::currentPath());
-    QVERIFY(ScratchFolder::create(scratch));
-    QVERIFY(QDir().mkpath(scratch + "sub"));
-    QFile(scratch + "sub/001.mp3").open(QIODevice::WriteOnly);
-    QFile(scratch + "m3fn.txt").open(QIODevice::WriteOnly);
-    createWindow();
-    QVERIFY(!QFileInfo::exists(scratch));
-    form_.reset();
 
-    QVERIFY(QDir().mkpath(scratch));
-    QFile(scratch + "mine.txt").open(QIODevice::WriteOnly);
-    createWindow();
-    QVERIFY(QFile::exists(scratch + "mine.txt"));
-    QVERIFY(QDir(scratch).removeRecursively());
-}
+QTEST_MAIN(MonitorWindowTest)

@@ -6,7 +6,8 @@
 class FixedAdapterSource;
 class ScriptedDialogs;
 class SimulatorThread;
-class TForm1;
+class MonitorWindow;
+class UnitSession;
 struct Timing;
 
 // The monitor window against a simulated unit on its own loopback address per test.
@@ -36,12 +37,11 @@ private slots:
     void secondaryWindows();
     void noSecondaryWindowWhileBusy();
     void firstActivationFailureShowsOneBox();
-    void creationRemovesOnlyAMarkedScratchFolder();
 
 private:
     // A window whose poll timer only ticks when the test says so.
-    TForm1 &createWindow(bool onTheUnitsSubnet = true);
-    TForm1 &createWindow(const Timing &timing, bool onTheUnitsSubnet);
+    MonitorWindow &createWindow(bool onTheUnitsSubnet = true);
+    MonitorWindow &createWindow(const Timing &timing, bool onTheUnitsSubnet);
     void showWindow();
     void tick(int count = 1);
     void linkUp();
@@ -52,5 +52,6 @@ private:
     std::unique_ptr<SimulatorThread> simulator_;
     std::unique_ptr<ScriptedDialogs> dialogs_;
     std::unique_ptr<FixedAdapterSource> adapters_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<UnitSession> session_;
+    std::unique_ptr<MonitorWindow> form_;
 };

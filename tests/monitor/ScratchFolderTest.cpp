@@ -1,5 +1,8 @@
 #include "ScratchFolderTest.h"
 
+#include "AudioEditorWindow.h"
+#include "LinkDoubles.h"
+#include "RecordingClipPlayer.h"
 #include "ScratchFolder.h"
 
 #include <QDir>
@@ -91,3 +94,25 @@ void ScratchFolderTest::linkNamedLikeTheFolderIsLeftAlone()
     QVERIFY(!ScratchFolder::removeIfMarked(scratch));
     QVERIFY(QFile::exists(target + "keep.mp3"));
 }
+
+void ScratchFolderTest::audioEditorCreationRemovesOnlyAMarkedFolder()
+{
+    // The test runs in a folder of its own; the editor works in the current folder.
+    const QString scratch = ScratchFolder::pathIn(QDir::currentPath());
+    QVERIFY(ScratchFolder::create(scratch));
+    LinkDoubles doubles;
+    RecordingClipPlayer player;
+    QVERIFY(QDir().mkpath(scratch + "sub"));
+    QFile(scratch + "sub/001.mp3").open(QIODevice::WriteOnly);
+    QFile(scratch + "m3fn.txt").open(QIODevice::WriteOnly);
+    std::make_unique<AudioEditorWindow>(doubles.session, doubles.dialogs, player).reset();
+    QVERIFY(!QFileInfo::exists(scratch));
+
+    QVERIFY(QDir().mkpath(scratch));
+    QFile(scratch + "mine.txt").open(QIODevice::WriteOnly);
+    std::make_unique<AudioEditorWindow>(doubles.session, doubles.dialogs, player).reset();
+    QVERIFY(QFile::exists(scratch + "mine.txt"));
+    QVERIFY(QDir(scratch).removeRecursively());
+}
+
+QTEST_MAIN(ScratchFolderTest)

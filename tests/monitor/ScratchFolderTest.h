@@ -10,4 +10,5 @@ private slots:
     void markedFolderIsRemovedWithAllContent();
     void removalDoesNotFollowLinks();
     void linkNamedLikeTheFolderIsLeftAlone();
+    void audioEditorCreationRemovesOnlyAMarkedFolder();
 };

@@ -1,0 +1,324 @@
+#include "ProjectCommands.h"
+
+#include "AudioListFile.h"
+#include "ClipText.h"
+#include "ConfigurationStepText.h"
+#include "DeviceConfiguration.h"
+#include "EditorFiles.h"
+#include "NoDialogs.h"
+#include "ProjectStore.h"
+
+#include <CLI/CLI.hpp>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <memory>
+
+namespace {
+
+
+int fail(const QString &text)
+{
+    printLine(stderr, "zorctl: " + text);
+    return CtlNoUsableAnswer;
+}
+
+// One project folder, opened as the window opens it, saved as the window saves it.
+class CtlProject {
+public:
+    explicit CtlProject(const std::string &folder)
+        : store_(dialogs_, QDir::currentPath())
+    {
+        EditorDirectories &dirs = store_.directories();
+        dirs.projectDir = dirs.activeDir = withTrailingSeparator(QDir::toNativeSeparators(QDir(QString::fromStdString(folder)).absolutePath()));
+    }
+
+    ProjectStore &store() { return store_; }
+    QString folder() const { return store_.directories().activeDir; }
+    AppliedTable &shown() { return shown_; }
+
+    bool exists() const
+    {
+        return QFileInfo::exists(folder() + alarmTableFileName) && QFileInfo::exists(folder() + audioListFileName);
+    }
+    // Empty when opened; else why not.
+    QString open()
+    {
+        if (!exists())
+            return folder() + " holds no project; start one with \"zorctl project new\"";
+        return take(store_.loadProject());
+    }
+    QString create()
+    {
+        if (!QDir().mkpath(folder()))
+            return "cannot create " + folder();
+        return take(store_.resetProject());
+    }
+    QString take(const EditorOutcome &outcome)
+    {
+        if (outcome.applied)
+            shown_ = *outcome.applied;
+        return outcome.error;
+    }
+    QString save() { return store_.saveProject(shown_.rows, shown_.mode).error; }
+
+private:
+    NoDialogs dialogs_;
+    ProjectStore store_;
+    AppliedTable shown_;
+};
+
+// Opens the project, changes it, saves it as the window's "Save Project" does.
+int changeProject(const std::string &folder, const std::function<QString(CtlProject &)> &change)
+{
+    CtlProject project(folder);
+    QString error = project.open();
+    if (error.isEmpty())
+        error = change(project);
+    if (error.isEmpty())
+        error = project.save();
+    return error.isEmpty() ? CtlDone : fail(error);
+}
+
+QJsonObject projectObject(CtlProject &project)
+{
+    const AlarmTable &table = project.store().alarmTable();
+    QJsonArray entries;
+    for (int k = 0; k < inputRowCount; ++k) {
+        const AlarmEntry entry = table.entry(k);
+        QJsonArray clips;
+        for (quint8 clip : entry.clips)
+            if (clip)
+                clips.append(clip);
+        entries.append(QJsonObject{{"entry", k}, {"clips", clips}, {"clipCount", entry.clipCount},
+                                   {"repeat", entry.repeatCount}, {"alarm", entry.alarmOutput == 1}});
+    }
+    QJsonArray list;
+    const AudioList &audio = project.store().audioList();
+    for (int n = 1; n <= maxClipNumber; ++n)
+        if (audio.isPresent(n))
+            list.append(QJsonObject{{"number", n}, {"name", audio.slot(n).shortName}, {"source", audio.slot(n).sourcePath}});
+    return {{"mode", table.mode()}, {"entries", entries}, {"clips", list}};
+}
+
+void printProject(const QJsonObject &project, bool json)
+{
+    if (json) {
+        printJson(project);
+        return;
+    }
+    printLine(stdout, QStringLiteral("mode: %1").arg(project["mode"].toInt()));
+    for (const QJsonValue value : project["entries"].toArray()) {
+        const QJsonObject entry = value.toObject();
+        QStringList clips;
+        for (const QJsonValue clip : entry["clips"].toArray())
+            clips << clipText(clip.toInt());
+        printLine(stdout, QStringLiteral("entry %1: clips %2 count %3 repeat %4 alarm %5")
+                              .arg(entry["entry"].toInt())
+                              .arg(clips.isEmpty() ? QStringLiteral("none") : clips.join(','))
+                              .arg(entry["clipCount"].toInt())
+                              .arg(entry["repeat"].toInt())
+                              .arg(entry["alarm"].toBool() ? "on" : "off"));
+    }
+    for (const QJsonValue value : project["clips"].toArray()) {
+        const QJsonObject clip = value.toObject();
+        printLine(stdout, QStringLiteral("clip %1: %2 (%3)").arg(clipText(clip["number"].toInt()),
+                                                                  clip["name"].toString(), clip["source"].toString()));
+    }
+}
+
+void printStep(const ConfigurationStep &step)
+{
+    const StepText text = configurationStepText(step);
+    if (!text.status.isEmpty())
+        printLine(stderr, text.status);
+    if (!text.error.isEmpty())
+        printLine(stderr, "zorctl: " + text.error);
+}
+
+int writeProject(const CtlOptions &options, const std::string &folder)
+{
+    CtlProject project(folder);
+    if (const QString error = project.open(); !error.isEmpty())
+        return fail(error);
+    CtlSession session(options);
+    DeviceConfiguration device(project.store(), session.transfer);
+    device.onStep = printStep;
+    const DeviceWriteResult result = device.writeDevice(project.shown().rows, project.shown().mode);
+    if (!result.error.isEmpty())
+        return fail(result.error);
+    if (!result.missing.isEmpty())
+        return CtlNoUsableAnswer; // named by its step
+    if (result.unitUnreachable) {
+        printLine(stderr, "zorctl: no connection to " + session.address());
+        return CtlNoConnection;
+    }
+    if (!result.refused.isEmpty())
+        return fail("the unit did not take " + result.refused.join(", "));
+    if (const int failed = session.exitFor(result.configurationWritten))
+        return failed;
+    printLine(stdout, "done");
+    return CtlDone;
+}
+
+int readProject(const CtlOptions &options, const std::string &folder)
+{
+    CtlProject project(folder);
+    CtlSession session(options);
+    DeviceConfiguration device(project.store(), session.transfer);
+    device.onStep = printStep;
+    // Both files arrive before either is written: a failed read leaves the folder as it was.
+    const DeviceFileRead list = device.readDeviceFile(audioListFileName, audioListImageCapacity);
+    if (!list.ok())
+        return CtlNoUsableAnswer;
+    const DeviceFileRead table = device.readDeviceFile(alarmTableFileName, alarmTableSize);
+    if (!table.ok())
+        return CtlNoUsableAnswer;
+    if (!QDir().mkpath(project.folder()))
+        return fail("cannot create " + project.folder());
+    for (const auto &[name, bytes] : {std::pair{alarmTableFileName, table.bytes}, std::pair{audioListFileName, list.bytes}})
+        if (const QString error = writeFileAtomically(project.folder() + name, bytes); !error.isEmpty())
+            return fail(error);
+    printLine(stdout, "done");
+    return CtlDone;
+}
+
+int sendToUnit(const CtlOptions &options, const std::function<ExchangeResult(DeviceLink &)> &send)
+{
+    CtlSession session(options);
+    if (const int failed = session.exitFor(send(session.link)))
+        return failed;
+    printLine(stdout, "done");
+    return CtlDone;
+}
+
+QString clipsToRow(const std::vector<int> &clips, CtlProject &project, InputRow &row)
+{
+    if (clips.size() > std::size_t(clipsPerEntry))
+        return QStringLiteral("an input plays at most %1 clips").arg(clipsPerEntry);
+    row.clipTexts.fill(clipText(0));
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        // The window offers only the clips of the list.
+        if (clips[i] != 0 && !project.store().audioList().isPresent(clips[i]))
+            return QStringLiteral("clip %1 is not in the project").arg(clips[i]);
+        row.clipTexts[i] = clipText(clips[i]);
+    }
+    return {};
+}
+
+} // namespace
+
+void addProjectCommands(CLI::App &app, const CtlOptions &options, int &exitCode)
+{
+    auto *project = app.add_subcommand("project", "Build an alarm project on the PC, write it to the unit, read it back");
+    project->require_subcommand(1);
+    auto folder = std::make_shared<std::string>();
+    auto addFolder = [folder](CLI::App *command) { command->add_option("DIR", *folder, "Project folder")->required(); };
+
+    auto *create = project->add_subcommand("new", "Start an empty project in DIR");
+    addFolder(create);
+    create->callback([&exitCode, folder] {
+        CtlProject project(*folder);
+        QString error = project.create();
+        if (error.isEmpty())
+            error = project.save();
+        exitCode = error.isEmpty() ? CtlDone : fail(error);
+    });
+
+    auto clipNumber = std::make_shared<int>(0);
+    auto clipFile = std::make_shared<std::string>();
+    auto *addClip = project->add_subcommand("add-clip", "Copy FILE into the project as clip N (DIR/NNN.mp3)");
+    addFolder(addClip);
+    addClip->add_option("N", *clipNumber, "Clip number")->required()->check(CLI::Range(1, maxClipNumber));
+    addClip->add_option("FILE", *clipFile, "MP3 file")->required()->check(CLI::ExistingFile);
+    addClip->callback([&exitCode, folder, clipNumber, clipFile] {
+        exitCode = changeProject(*folder, [&](CtlProject &p) {
+            const QString source = QFileInfo(QString::fromStdString(*clipFile)).absoluteFilePath();
+            if (QFileInfo(source).size() > maxClipFileSize)
+                return QStringLiteral("Error!! : File Size > then Buffer 10MB");
+            return p.take(p.store().addAudioFile(*clipNumber, QDir::toNativeSeparators(source)));
+        });
+    });
+
+    auto *removeClip = project->add_subcommand("remove-clip", "Remove clip N and every use of it in the table");
+    addFolder(removeClip);
+    removeClip->add_option("N", *clipNumber, "Clip number")->required()->check(CLI::Range(1, maxClipNumber));
+    removeClip->callback([&exitCode, folder, clipNumber] {
+        exitCode = changeProject(*folder, [&](CtlProject &p) { return p.take(p.store().deleteAudio(*clipNumber)); });
+    });
+
+    auto mode = std::make_shared<int>(0);
+    auto *setMode = project->add_subcommand("mode", "Set the alarm mode");
+    addFolder(setMode);
+    setMode->add_option("MODE", *mode, "0 to 7")->required()->check(CLI::Range(0, 7));
+    setMode->callback([&exitCode, folder, mode] {
+        exitCode = changeProject(*folder, [&](CtlProject &p) {
+            p.shown().mode = *mode;
+            return QString();
+        });
+    });
+
+    auto entry = std::make_shared<int>(0);
+    auto clips = std::make_shared<std::vector<int>>();
+    auto repeat = std::make_shared<int>(0);
+    auto alarm = std::make_shared<std::string>();
+    auto *input = project->add_subcommand("input", "Set what input row ENTRY plays");
+    addFolder(input);
+    input->add_option("ENTRY", *entry, "0 to 31, as the window's 32 rows")->required()->check(CLI::Range(0, inputRowCount - 1));
+    auto *clipsOption = input->add_option("--clips", *clips, "Up to four clip numbers in play order, 0 for none")
+                            ->delimiter(',')->check(CLI::Range(0, maxClipNumber));
+    auto *repeatOption = input->add_option("--repeat", *repeat, "Times the clips play")->check(CLI::Range(1, 255));
+    input->add_option("--alarm", *alarm, "Alarm output")->check(CLI::IsMember({"on", "off"}));
+    input->callback([&exitCode, folder, entry, clips, repeat, alarm, clipsOption, repeatOption] {
+        exitCode = changeProject(*folder, [&](CtlProject &p) {
+            InputRow &row = p.shown().rows[*entry];
+            if (clipsOption->count() > 0)
+                if (const QString error = clipsToRow(*clips, p, row); !error.isEmpty())
+                    return error;
+            if (repeatOption->count() > 0)
+                row.repeatText = QString::number(*repeat);
+            if (!alarm->empty())
+                row.alarmOutput = *alarm == "on";
+            return QString();
+        });
+    });
+
+    auto *show = project->add_subcommand("show", "Print the mode, the 32 entries and the clip list");
+    addFolder(show);
+    show->callback([&exitCode, &options, folder] {
+        CtlProject project(*folder);
+        if (const QString error = project.open(); !error.isEmpty()) {
+            exitCode = fail(error);
+            return;
+        }
+        printProject(projectObject(project), options.json);
+        exitCode = CtlDone;
+    });
+
+    auto *write = project->add_subcommand("write", "Write the project to the unit: table, list, clips, then \"written\"");
+    addFolder(write);
+    write->callback([&exitCode, &options, folder] { exitCode = writeProject(options, *folder); });
+
+    auto *read = project->add_subcommand("read", "Read the unit's plist.cfg and m3fn.txt into DIR");
+    addFolder(read);
+    read->callback([&exitCode, &options, folder] { exitCode = readProject(options, *folder); });
+
+    auto *play = app.add_subcommand("play", "Play clip N on the unit");
+    play->add_option("N", *clipNumber, "Clip number")->required()->check(CLI::Range(1, maxClipNumber));
+    play->callback([&exitCode, &options, clipNumber] {
+        exitCode = sendToUnit(options, [&](DeviceLink &link) { return link.playClip(std::uint8_t(*clipNumber)); });
+    });
+    app.add_subcommand("stop", "Stop playback on the unit")->callback([&exitCode, &options] {
+        exitCode = sendToUnit(options, [](DeviceLink &link) { return link.stopPlayback(); });
+    });
+    auto inputCode = std::make_shared<int>(0);
+    auto *testInput = app.add_subcommand("test-input", "Start the unit's test loop for an input code");
+    testInput->add_option("CODE", *inputCode, "1 to 32: the input's bit in modes 0-3, its code in modes 4-7 (DI6: 32)")
+        ->required()->check(CLI::Range(1, 32));
+    testInput->callback([&exitCode, &options, inputCode] {
+        exitCode = sendToUnit(options, [&](DeviceLink &link) { return link.channelTest(true, std::uint8_t(*inputCode)); });
+    });
+    app.add_subcommand("test-stop", "Stop the unit's input test loop")->callback([&exitCode, &options] {
+        exitCode = sendToUnit(options, [](DeviceLink &link) { return link.channelTest(false, 0); });
+    });
+}

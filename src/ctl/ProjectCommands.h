@@ -1,0 +1,12 @@
+#pragma once
+
+#include "CtlSession.h"
+
+namespace CLI {
+class App;
+}
+
+// project new/add-clip/remove-clip/mode/input/show/write/read, and play, stop,
+// test-input, test-stop: the audio editor's work from a terminal.
+// Each subcommand's callback leaves its exit status in `exitCode`.
+void addProjectCommands(CLI::App &app, const CtlOptions &options, int &exitCode);

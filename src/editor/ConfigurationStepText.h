@@ -1,0 +1,14 @@
+#pragma once
+
+#include "DeviceConfiguration.h"
+
+#include <QString>
+
+// How the editor words a step of a write or read: the text for status panel 0 and, for a
+// failure the user must see, the text of an error box. Either may be empty.
+struct StepText {
+    QString status;
+    QString error;
+};
+
+StepText configurationStepText(const ConfigurationStep &step);

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "AlarmTable.h"
+#include "AudioList.h"
+#include "EditorDirectories.h"
+#include "EditorOutcome.h"
+
+#include <QByteArray>
+#include <QString>
+
+class Dialogs;
+
+// A clip larger than this cannot be sent to the unit.
+inline constexpr qint64 maxClipFileSize = 10 * 1024 * 1024;
+
+struct PickedAudio {
+    QString path;  // empty: nothing picked
+    QString error; // why a picked file was refused; empty when cancelled or taken
+    QStringList log;
+};
+
+// The editor's project on the PC: the clip list, the alarm table and the folders, with
+// the operations that read and write them in the active folder. Widget-free: rows go in
+// as values and the rows to show come back in each outcome.
+class ProjectStore {
+public:
+    ProjectStore(Dialogs &dialogs, const QString &currentDir);
+
+    EditorDirectories &directories() { return dirs_; }
+    const EditorDirectories &directories() const { return dirs_; }
+    AudioList &audioList() { return list_; }
+    const AudioList &audioList() const { return list_; }
+    AlarmTable &alarmTable() { return table_; }
+    const AlarmTable &alarmTable() const { return table_; }
+    // The raw bytes of the active "m3fn.txt" as last loaded, for sending to the unit.
+    const QByteArray &audioListImage() const { return listImage_; }
+    bool isInitialised() const { return initialised_; }
+
+    // First activation only: the project named by "PRJ.cfg" (or the default one) is
+    // opened and the folders are made. Later calls do nothing.
+    EditorOutcome openEditor();
+
+    EditorOutcome resetProject();
+    // Opens the project in activeDir; without both files it is an empty project, and a
+    // file that cannot be read leaves an empty project and says why.
+    EditorOutcome loadProject();
+    EditorOutcome saveProject(const InputRows &rows, int alarmMode);
+    // "Load Project": asks for a folder, remembers it in "PRJ.cfg" and opens it.
+    // Cancelling changes nothing.
+    EditorOutcome chooseProjectDir();
+
+    PickedAudio pickAudioFile();
+    // Asks for a file and makes it clip n, copied into activeDir as "NNN.mp3".
+    EditorOutcome addAudio(int clipNumber);
+    // Makes the file clip n without asking.
+    EditorOutcome addAudioFile(int clipNumber, const QString &path);
+    // Removes clip n here: its local file, its slot and every use in the table.
+    EditorOutcome deleteAudio(int clipNumber);
+
+    EditorOutcome saveAlarmTableFile(const InputRows &rows, int alarmMode);
+    EditorOutcome saveAudioList();
+    // Reads the active "m3fn.txt" into the list and the list image; a missing file is
+    // an empty list.
+    EditorOutcome loadAudioListImage();
+    // The rows to show for the table held now.
+    EditorOutcome reapplyAlarmTable() const;
+
+private:
+    QString activePath(const QString &fileName) const { return dirs_.activeDir + fileName; }
+    AppliedTable applyAlarmTable(QStringList &log) const;
+    EditorOutcome copyClipFile(const QString &sourcePath, const QString &localPath) const;
+
+    Dialogs &dialogs_;
+    EditorDirectories dirs_;
+    AudioList list_;
+    AlarmTable table_;
+    QByteArray listImage_;
+    bool initialised_ = false;
+};

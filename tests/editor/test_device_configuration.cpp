@@ -1,0 +1,233 @@
+// The editor's device side against a simulated unit: what goes to the unit, in which
+// order, and what comes back.
+#include "AudioListFile.h"
+#include "ClipText.h"
+#include "EditorRig.h"
+#include "InputTestCode.h"
+
+#include <QFileInfo>
+
+Q_DECLARE_METATYPE(UnitFaults)
+
+namespace {
+constexpr int writeCode = 90, readCode = 91, configurationWrittenCode = 69;
+
+InputRows rowsPlaying(std::initializer_list<const char *> clips)
+{
+    InputRows rows;
+    int i = 0;
+    for (const char *clip : clips)
+        rows[0].clipTexts[i++] = QString::fromLatin1(clip);
+    rows[0].repeatText = "2";
+    rows[0].alarmOutput = true;
+    return rows;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class DeviceConfigurationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void projectWrite_data()
+    {
+        QTest::addColumn<QList<int>>("clips");
+        QTest::addColumn<int>("absentClip");    // its local file is removed before the write
+        QTest::addColumn<int>("oversizedClip"); // its local file is too large to send
+        QTest::addColumn<QStringList>("uploaded");
+        QTest::addColumn<bool>("configurationWritten");
+        QTest::newRow("clips 1 2 5 in order") << QList<int>{5, 1, 2} << 0 << 0
+                                              << QStringList{"plist.cfg", "m3fn.txt", "001.mp3", "002.mp3", "005.mp3"}
+                                              << true;
+        QTest::newRow("no clips") << QList<int>{} << 0 << 0 << QStringList{"plist.cfg", "m3fn.txt"} << true;
+        QTest::newRow("missing clip sends nothing") << QList<int>{1, 2, 5} << 2 << 0 << QStringList{} << false;
+        QTest::newRow("failed upload still ends with 69")
+            << QList<int>{1, 2, 5} << 0 << 2 << QStringList{"plist.cfg", "m3fn.txt", "001.mp3", "005.mp3"} << true;
+    }
+    void projectWrite()
+    {
+        QFETCH(QList<int>, clips);
+        QFETCH(int, absentClip);
+        QFETCH(int, oversizedClip);
+        QFETCH(QStringList, uploaded);
+        QFETCH(bool, configurationWritten);
+        EditorRig rig;
+        for (int n : clips)
+            rig.addClip(n);
+        const QString activeDir = rig.store.directories().activeDir;
+        if (absentClip)
+            QVERIFY(QFile::remove(activeDir + clipFileName(absentClip)));
+        if (oversizedClip)
+            QVERIFY(QFile::resize(activeDir + clipFileName(oversizedClip), FileTransfer::BufferSize + 1));
+
+        const DeviceWriteResult result = rig.device.writeDevice(rowsPlaying({"001", "002"}), 3);
+
+        QTRY_COMPARE(rig.uploadedNames(), uploaded);
+        QCOMPARE(rig.commandCodes().contains(configurationWrittenCode), configurationWritten);
+        if (configurationWritten)
+            QCOMPARE(rig.commandCodes().last(), configurationWrittenCode);
+        QCOMPARE(result.ok(), !absentClip && !oversizedClip);
+        QCOMPARE(result.missing, absentClip ? QStringList{activeDir + clipFileName(absentClip)} : QStringList{});
+        QCOMPARE(result.refused, oversizedClip ? QStringList{activeDir + clipFileName(oversizedClip)} : QStringList{});
+        for (const ConfigurationStep &step : rig.steps)
+            if (step.kind == ConfigurationStep::ClipRefused)
+                QCOMPARE(step.reason, "File Size > Buffer Size 13MB !!");
+        if (uploaded.isEmpty())
+            return;
+        QCOMPARE(rig.unit().file(FileArea::Sd, "plist.cfg").value_or(""), rig.store.alarmTable().image());
+        QCOMPARE(rig.unit().file(FileArea::Sd, "m3fn.txt").value_or(""), fileBytes(activeDir + audioListFileName));
+        QCOMPARE(rig.store.alarmTable().entry(0).clips, (std::array<quint8, 4>{1, 2, 0, 0}));
+        QCOMPARE(rig.store.alarmTable().mode(), 3);
+    }
+
+    void writeThenReadGivesTheSameBytesWithRealPauses()
+    {
+        EditorRig rig(true);
+        rig.addClip(1);
+        rig.addClip(3);
+        const EditorDirectories dirs = rig.store.directories();
+        QVERIFY(rig.store.saveProject(rowsPlaying({"003", "001"}), 6).ok());
+        const QByteArray table = fileBytes(dirs.projectDir + alarmTableFileName);
+        const QByteArray list = fileBytes(dirs.projectDir + audioListFileName);
+        QVERIFY(rig.device.writeDevice(rowsPlaying({"003", "001"}), 6).ok());
+
+        const EditorOutcome read = rig.device.enterDeviceJob();
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(rig.store.alarmTable().image(), table);
+        QCOMPARE(rig.store.audioListImage(), list);
+        QCOMPARE(fileBytes(dirs.tempDir + audioListFileName), list);
+        QCOMPARE(read.applied->mode, 6);
+        QCOMPARE(read.applied->rows[0].clipTexts, (std::array<QString, 4>{"003", "001", "None", "None"}));
+        QVERIFY(read.log.contains("Header compare pass"));
+        QVERIFY(read.log.contains(hexDumpLines(table, 32).first()));
+    }
+
+    void deviceJobUploadsOnlyClipsAddedSinceTheLastWrite()
+    {
+        EditorRig rig;
+        for (int n = 1; n <= 8; ++n)
+            rig.addClip(n);
+        QVERIFY(rig.device.writeDevice({}, 0).ok());
+        QVERIFY(rig.device.enterDeviceJob().ok());
+        rig.unit().clearReceivedData();
+        rig.addClip(9);
+        const QString localClip = rig.store.directories().tempDir + "009.mp3";
+        QVERIFY(QFileInfo::exists(localClip));
+
+        QVERIFY(rig.device.writeDevice({}, 0).ok());
+        QTRY_COMPARE(rig.uploadedNames(), (QStringList{"plist.cfg", "m3fn.txt", "009.mp3"}));
+        QVERIFY(!QFileInfo::exists(localClip));
+        QCOMPARE(parseAudioListBytes(rig.unit().file(FileArea::Sd, "m3fn.txt").value(), {}).list,
+                 rig.store.audioList());
+
+        rig.unit().clearReceivedData();
+        QVERIFY(rig.device.writeDevice({}, 0).ok());
+        QTRY_COMPARE(rig.uploadedNames(), (QStringList{"plist.cfg", "m3fn.txt"}));
+    }
+
+    void deleteOnTheUnitLeavesItsTableAndList()
+    {
+        EditorRig rig;
+        rig.addClip(3);
+        QVERIFY(rig.device.writeDevice(rowsPlaying({"003"}), 0).ok());
+        QVERIFY(rig.device.enterDeviceJob().ok());
+        const QByteArray table = rig.unit().file(FileArea::Sd, "plist.cfg").value();
+        QVERIFY(rig.device.deleteClipOnUnit(3).acknowledged());
+        QTRY_VERIFY(!rig.unit().file(FileArea::Sd, "003.mp3"));
+        QCOMPARE(rig.unit().file(FileArea::Sd, "plist.cfg").value(), table);
+    }
+
+    void failedReadsCopyNothing_data()
+    {
+        QTest::addColumn<UnitFaults>("faults");
+        QTest::addColumn<QByteArray>("unitTable"); // empty: the unit has none
+        QTest::addColumn<TransferOutcome>("outcome");
+        QTest::addColumn<bool>("listEmptied"); // the unit has no list: the scratch list is emptied
+        UnitFaults none, stall, refuse;
+        stall.stallDataPhase = true;
+        refuse.refuseConnections = true;
+        const QByteArray table(alarmTableSize, '\x11');
+        QTest::newRow("refused read") << none << QByteArray() << TransferOutcome::Refused << true;
+        QTest::newRow("timed-out read") << stall << table << TransferOutcome::TimedOut << false;
+        QTest::newRow("no connection") << refuse << table << TransferOutcome::Failed << false;
+        QTest::newRow("table too large") << none << QByteArray(alarmTableSize + 1, '\x11') << TransferOutcome::Done
+                                         << false;
+    }
+    void failedReadsCopyNothing()
+    {
+        QFETCH(UnitFaults, faults);
+        QFETCH(QByteArray, unitTable);
+        QFETCH(TransferOutcome, outcome);
+        QFETCH(bool, listEmptied);
+        EditorRig rig;
+        rig.addClip(2);
+        QVERIFY(rig.device.writeDevice(rowsPlaying({"002"}), 1).ok());
+        QVERIFY(rig.device.enterDeviceJob().ok());
+        const QByteArray table = rig.store.alarmTable().image();
+        const QByteArray list = rig.store.audioListImage();
+        if (listEmptied)
+            rig.unit().removeFile(FileArea::Sd, "m3fn.txt");
+        if (unitTable.isEmpty())
+            rig.unit().removeFile(FileArea::Sd, "plist.cfg");
+        else
+            rig.unit().setFile(FileArea::Sd, "plist.cfg", unitTable);
+        rig.sim.setFaults(faults);
+        rig.steps.clear();
+
+        const EditorOutcome read = rig.device.readAlarmTableFromDevice();
+        QCOMPARE(rig.store.alarmTable().image(), table);
+        QCOMPARE(read.applied->mode, 1);
+        QCOMPARE(rig.steps.size(), 1);
+        QCOMPARE(rig.steps[0].transfer.outcome, outcome);
+
+        rig.device.readAudioListFromDevice();
+        QCOMPARE(rig.store.audioListImage(), listEmptied ? QByteArray() : list);
+        QCOMPARE(rig.store.audioList().isPresent(2), !listEmptied);
+    }
+
+    void unreachableUnitStopsAtTheFirstFile()
+    {
+        EditorRig rig;
+        rig.addClip(1);
+        rig.timing.connectTimeoutMs = 200;
+        UnitFaults refuse;
+        refuse.refuseConnections = true;
+        rig.sim.setFaults(refuse);
+        const DeviceWriteResult result = rig.device.writeDevice({}, 0);
+        QVERIFY(result.unitUnreachable);
+        QVERIFY(!result.ok());
+        QCOMPARE(result.refused, QStringList{"plist.cfg"});
+        QCOMPARE(rig.stepNames(ConfigurationStep::SendingClip), QStringList{});
+    }
+
+    void inputTestCodes_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("code"); // -1: nothing is sent
+        QTest::newRow("mode 0 DI1") << "DI1" << 0 << 1;
+        QTest::newRow("mode 2 DI5") << "DI5" << 2 << 16;
+        QTest::newRow("mode 3 DI6") << "DI6" << 3 << 32;
+        QTest::newRow("mode 5 bI17") << "bI17" << 5 << 17;
+        QTest::newRow("mode 5 bI6") << "bI6" << 5 << 6;
+        QTest::newRow("mode 5 DI6") << "DI6" << 5 << 32;
+        QTest::newRow("mode 7 bI31") << "bI31" << 7 << 31;
+        QTest::newRow("mode 4 bI1") << "bI1" << 4 << 1;
+        QTest::newRow("not an input") << "" << 0 << -1;
+        QTest::newRow("not a number") << "DIx" << 4 << -1;
+    }
+    void inputTestCodes()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, mode);
+        QFETCH(int, code);
+        QCOMPARE(inputTestCode(input, mode).value_or(-1), code);
+    }
+};
+
+QTEST_GUILESS_MAIN(DeviceConfigurationTest)
+#include "test_device_configuration.moc"

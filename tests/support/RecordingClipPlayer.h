@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ClipPlayer.h"
+
+#include <QStringList>
+
+// Remembers what it was told to play and how often to stop.
+struct RecordingClipPlayer : ClipPlayer {
+    QStringList played;
+    int stops = 0;
+    void play(const QString &path) override { played << path; }
+    void stop() override { ++stops; }
+};
