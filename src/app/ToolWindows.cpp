@@ -2,10 +2,11 @@
 
 ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &player)
     : monitor(session, dialogs)
-    , setup(&monitor)
+    , setup(session, dialogs, &monitor)
     , audioEditor(session, dialogs, player, &monitor)
 {
     monitor.setSecondaryWindows(&setup, &audioEditor);
+    QObject::connect(&setup, &SetupWindow::monitorLogLine, &monitor, &MonitorWindow::appendLog);
     // One volume: either slider moves the other; the monitor sends it.
     QObject::connect(&monitor, &MonitorWindow::volumePositionChanged, &audioEditor, &AudioEditorWindow::showVolumePosition);
     QObject::connect(&audioEditor, &AudioEditorWindow::volumeMoved, &monitor, &MonitorWindow::setVolumePosition);

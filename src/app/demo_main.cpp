@@ -80,7 +80,11 @@ int main(int argc, char *argv[])
                                               QStringLiteral("Save the audio editor window once linked, then quit."),
                                               QStringLiteral("file"));
     editorScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption});
+    QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
+                                             QStringLiteral("Save the setup window once linked, then quit."),
+                                             QStringLiteral("file"));
+    setupScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption});
     parser.process(application);
 
     const bool external = parser.isSet(unitOption);
@@ -108,8 +112,14 @@ int main(int argc, char *argv[])
     });
     ToolWindows windows(session, dialogs, player);
     const bool editorShot = parser.isSet(editorScreenshotOption);
-    watchFirstLink(session, windows.monitor, editorShot ? static_cast<QWidget &>(windows.audioEditor) : windows.monitor,
-                   address->unit, parser.value(editorShot ? editorScreenshotOption : screenshotOption));
+    const bool setupShot = parser.isSet(setupScreenshotOption);
+    QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
+                     : setupShot ? static_cast<QWidget &>(windows.setup)
+                                 : windows.monitor;
+    const QCommandLineOption &shot = editorShot ? editorScreenshotOption
+                                     : setupShot ? setupScreenshotOption
+                                                 : screenshotOption;
+    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
     windows.monitor.show();
     return application.exec();
 }

@@ -1,7 +1,9 @@
 #include "ZorCtl.h"
 
 #include "CtlSession.h"
+#include "FileCommands.h"
 #include "ProjectCommands.h"
+#include "SetupCommands.h"
 #include "UnitCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -20,6 +22,8 @@ int runZorCtl(std::vector<std::string> arguments)
     app.require_subcommand(1);
     app.fallthrough();
     addUnitCommands(app, options, exitCode);
+    addSetupCommands(app, options, exitCode);
+    addFileCommands(app, options, exitCode);
     addProjectCommands(app, options, exitCode);
 
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first

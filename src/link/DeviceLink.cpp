@@ -116,7 +116,8 @@ bool DeviceLink::waitForData(QTcpSocket &socket, int waits, QString &error) cons
 void DeviceLink::pause(int milliseconds) const
 {
     QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    // A coarse timer may end a pause of 2 s or more up to 5 % early; the unit needs all of it.
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -13,6 +13,8 @@ struct Timing {
     int firmwareSdPauseMs = 1000;  // unrecognised model
     int firmwareCheckPauseMs = 2000;
     int configFilePauseMs = 200;   // between configuration files
+    int modbusCommandPauseMs = 300; // Modbus TCP file written to its command
+    int sdCheckDelayMs = 500;      // Modbus RTU: device information asked for to the SD check
     int volumeSendDelayMs = 200;
     int jobSwitchPauseMs = 300;    // audio editor: list read to table read
     int pollTickMs = 100;

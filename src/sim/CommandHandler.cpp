@@ -115,7 +115,9 @@ private:
     CommandOutcome firmwareCheck() const
     {
         const auto image = m_files.read(FileArea::Flash, FirmwareImage);
-        return image ? ack(bigEndian32(byteSum(*image))) : nak();
+        if (!image)
+            return nak();
+        return ack(bigEndian32(byteSum(*image) + (m_faults.wrongFirmwareSum ? 1 : 0)));
     }
 
     CommandOutcome setWifiMode()

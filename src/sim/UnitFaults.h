@@ -14,6 +14,7 @@ struct UnitFaults {
     bool stallDataPhase = false;    // data phase: send nothing, or stop reading
     bool cutDataPhase = false;      // data phase: only the first half, then close
     bool longerRead = false;        // read data phase: more bytes than announced
+    bool wrongFirmwareSum = false;  // the firmware check reports a sum one above the stored image's
     bool neverRead = false;         // accept connections, never read from them
     bool resetMidAnswer = false;    // send part of the answer, then reset the connection
     bool slowAnswer = false;        // answer one byte at a time

@@ -78,6 +78,7 @@ int main(int argc, char *argv[])
         {"stall-data", "Fault: data phases stall (nothing sent, nothing read)."},
         {"cut-data", "Fault: data phases end after half of the file."},
         {"longer-read", "Fault: reads send 100 bytes more than announced."},
+        {"wrong-firmware-sum", "Fault: the firmware check reports a sum that differs from the image's."},
         {"never-read", "Fault: accept connections, never read from them."},
         {"reset-mid-answer", "Fault: send half the answer, then reset the connection."},
         {"slow-answer", "Fault: answer one byte every 20 ms."},
@@ -109,6 +110,7 @@ int main(int argc, char *argv[])
     faults.stallDataPhase = parser.isSet("stall-data");
     faults.cutDataPhase = parser.isSet("cut-data");
     faults.longerRead = parser.isSet("longer-read");
+    faults.wrongFirmwareSum = parser.isSet("wrong-firmware-sum");
     faults.neverRead = parser.isSet("never-read");
     faults.resetMidAnswer = parser.isSet("reset-mid-answer");
     faults.slowAnswer = parser.isSet("slow-answer");

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "SetupPlan.h"
+
+// The free location text the unit reports about itself.
+SetupResult planLocation(const QString &location);

@@ -1,0 +1,196 @@
+// zorctl's setup and file commands as a black box against a simulated unit.
+#include "CommandHandler.h"
+#include "SimulatorThread.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+Q_DECLARE_METATYPE(UnitFaults)
+
+namespace {
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run zorctl(const QString &address, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(ZORCTL_PATH), QStringList{"--address", address} + arguments);
+    if (!process.waitForFinished(30000))
+        qFatal("zorctl did not finish");
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QString nextAddress()
+{
+    static int next = 150;
+    return QStringLiteral("127.0.4.%1").arg(next++);
+}
+
+int requestCount(SimulatedUnit &unit)
+{
+    int count = 0;
+    for (const QByteArray &frame : unit.receivedFrames())
+        count += isRequestFrame(frame) ? 1 : 0;
+    return count;
+}
+} // namespace
+
+class SetupCtlTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commands_data();
+    void commands();
+    void firmware_data();
+    void firmware();
+    void sdRoundTrip();
+};
+
+void SetupCtlTest::commands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<UnitFaults>("faults");
+    QTest::addColumn<bool>("sdPresent");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message"); // on stderr, or on stdout for exit 0
+    QTest::addColumn<int>("requests");    // command-channel requests the unit saw
+    QTest::addColumn<QString>("file");    // flash file name=content expected afterwards
+
+    const UnitFaults none;
+    QTest::newRow("location") << QStringList{"set", "location", "Hall"} << none << true << 0
+                              << "Location string write complete" << 1 << "/local/locate.cfg=Hall";
+    QTest::newRow("AP open, key deleted") << QStringList{"set", "ap", "Unit AP", "open"} << none << true << 0
+                                          << "AP SSID write complete" << 2 << "/local/ap_ssid.cfg=Unit AP";
+    QTest::newRow("station WPA") << QStringList{"set", "station", "Net", "wpa", "secret99"} << none << true << 0
+                                 << "STA SSID write complete" << 3 << "/local/sta_key.cfg=secret99";
+    QTest::newRow("lock-out warning, still written")
+        << QStringList{"set", "static-ip", "192.168.1.10", "255.255.255.0", "10.0.0.1"} << none << true << 0
+        << "Gateway 10.0.0.1" << 1 << "/local/sta_ip.cfg=" + QString::fromLatin1(QByteArray::fromHex("c0a8010affffff000a000001"));
+    QTest::newRow("Modbus TCP") << QStringList{"set", "modbus-tcp", "502", "30"} << none << true << 0
+                                << "Modify Modbus Port, Timeout write complete" << 2 << QString();
+    QTest::newRow("web key") << QStringList{"set", "web-key", "abc"} << none << true << 0 << "WEB Key write complete"
+                             << 1 << QString();
+    QTest::newRow("Modbus RTU") << QStringList{"set", "modbus-rtu", "1", "9600", "Even", "7", "2"} << none << true << 0
+                                << "done" << 2 << QString();
+    QTest::newRow("Wi-Fi mode") << QStringList{"wifi-mode", "station"} << none << true << 0
+                                << "Wi-Fi Mode write complete" << 1 << QString();
+    QTest::newRow("reset") << QStringList{"reset-defaults"} << none << true << 0 << "Reset default complete" << 1
+                           << QString();
+    QTest::newRow("reboot") << QStringList{"reboot"} << none << true << 0 << "Reboot complete." << 1 << QString();
+
+    QTest::newRow("short key") << QStringList{"set", "ap", "A", "wpa", "1234567"} << none << true << 2
+                               << "Key must around chars  8~14." << 0 << QString();
+    QTest::newRow("AP has no WEP") << QStringList{"set", "ap", "A", "wep", "12345678"} << none << true << 2
+                                   << "SSID open | SSID wpa KEY" << 0 << QString();
+    QTest::newRow("bad address") << QStringList{"set", "static-ip", "192.168..1", "255.255.255.0", "1.1.1.1"} << none
+                                 << true << 2 << "IP, Mask, Gateway input error." << 0 << QString();
+    QTest::newRow("reserved port") << QStringList{"set", "modbus-tcp", "80", "30"} << none << true << 2
+                                   << "Port already used!" << 0 << QString();
+    QTest::newRow("RTU ID") << QStringList{"set", "modbus-rtu", "248", "9600", "None", "8", "1"} << none << true << 2
+                            << "Device ID range must be 1 ~ 247" << 0 << QString();
+    QTest::newRow("RTU parity") << QStringList{"set", "modbus-rtu", "1", "9600", "Mark", "8", "1"} << none << true << 2
+                                << "None, Even or Odd" << 0 << QString();
+    QTest::newRow("long location") << QStringList{"set", "location", QString(32, 'x')} << none << true << 2
+                                   << "Location string must less then 31 chars." << 0 << QString();
+
+    QTest::newRow("RTU without SD card") << QStringList{"set", "modbus-rtu", "1", "9600", "None", "8", "1"} << none
+                                         << false << 1 << "no SD card" << 1 << QString();
+    UnitFaults refusing;
+    refusing.negativeStatus = true;
+    QTest::newRow("refused write names the file") << QStringList{"set", "location", "Hall"} << refusing << true << 1
+                                                  << "/local/locate.cfg: refused by the unit" << 1 << QString();
+    QTest::newRow("refused delete names the file") << QStringList{"flash-rm", "/local/none.cfg"} << none << true << 1
+                                                   << "/local/none.cfg was not deleted" << 1 << QString();
+    UnitFaults closed;
+    closed.refuseConnections = true;
+    QTest::newRow("no unit") << QStringList{"reboot"} << closed << true << 3 << "could not be reached" << 0 << QString();
+}
+
+void SetupCtlTest::commands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(UnitFaults, faults);
+    QFETCH(bool, sdPresent);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(int, requests);
+    QFETCH(QString, file);
+
+    SimulatorThread sim;
+    const QString address = nextAddress();
+    QVERIFY(sim.start(QHostAddress(address), {ModelZor04Rtu, {}, 0, faults}));
+    sim.unit().updateState([sdPresent](UnitState &s) { s.sdPresent = sdPresent; });
+    sim.unit().setFile(FileArea::Flash, "/local/ap_key.cfg", "old key!"); // a unit refuses to delete what it lacks
+    const Run run = zorctl(address, arguments);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    QVERIFY2(run.err.contains(message) || (exitCode == 0 && run.out.contains(message)), qPrintable(run.out + run.err));
+    QTRY_COMPARE(requestCount(sim.unit()), requests);
+    if (!file.isEmpty()) {
+        const QString name = file.section('=', 0, 0);
+        QTRY_COMPARE(sim.unit().file(FileArea::Flash, name).value_or("?"), file.section('=', 1).toLatin1());
+    }
+}
+
+void SetupCtlTest::firmware_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<UnitFaults>("faults");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("verified") << int(ModelZor06) << UnitFaults{} << 0 << "F/W update Complete!";
+    UnitFaults wrongSum;
+    wrongSum.wrongFirmwareSum = true;
+    QTest::newRow("wrong sum") << int(ModelZor06) << wrongSum << 1 << "Update F/W fail with Error!";
+    QTest::newRow("unrecognised model") << 0x55 << UnitFaults{} << 1 << "not asked to confirm";
+    UnitFaults silent;
+    silent.noAnswer = true;
+    QTest::newRow("silent unit") << int(ModelZor06) << silent << 1 << "no answer";
+}
+
+void SetupCtlTest::firmware()
+{
+    QFETCH(int, model);
+    QFETCH(UnitFaults, faults);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    QFile image(dir.filePath("mcuimg.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write(QByteArray(5000, 'F'));
+    image.close();
+    SimulatorThread sim;
+    const QString address = nextAddress();
+    QVERIFY(sim.start(QHostAddress(address), {std::uint8_t(model), {}, 0, faults}));
+    const Run run = zorctl(address, {"firmware", image.fileName()});
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+}
+
+void SetupCtlTest::sdRoundTrip()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("clip.mp3"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(70000, 'c'));
+    file.close();
+    SimulatorThread sim;
+    const QString address = nextAddress();
+    QVERIFY(sim.start(QHostAddress(address)));
+    QCOMPARE(zorctl(address, {"sd-put", file.fileName()}).exitCode, 0);
+    QTRY_VERIFY(sim.unit().file(FileArea::Sd, "clip.mp3").has_value());
+    const QString copy = dir.filePath("copy.mp3");
+    QCOMPARE(zorctl(address, {"sd-get", "clip.mp3", copy}).exitCode, 0);
+    QFile back(copy);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    QCOMPARE(back.readAll(), QByteArray(70000, 'c'));
+    QCOMPARE(zorctl(address, {"clip-rm", "clip.mp3"}).exitCode, 0);
+    QVERIFY(!sim.unit().file(FileArea::Sd, "clip.mp3").has_value());
+}
+
+QTEST_GUILESS_MAIN(SetupCtlTest)
+#include "test_setup_ctl.moc"
