@@ -1,5 +1,8 @@
 // Writes the fuzzers' seed corpora from the simulated unit's own answers and files.
 // Usage: fuzz_seeds FOLDER   (makes FOLDER/dispatcher/...)
+#include "AlarmTable.h"
+#include "AudioListFile.h"
+#include "ProjectPointerFile.h"
 #include "UnitAnswers.h"
 
 #include <QDir>
@@ -12,6 +15,15 @@ void writeSeed(const QString &folder, const QString &name, const QByteArray &byt
     QFile file(folder + "/" + name);
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
+}
+
+// NUL-separated fields or arguments.
+QByteArray fields(const QList<QByteArray> &parts)
+{
+    QByteArray joined;
+    for (qsizetype i = 0; i < parts.size(); ++i)
+        joined += (i > 0 ? QByteArray(1, '\0') : QByteArray()) + parts[i];
+    return joined;
 }
 
 // The dispatcher's input: the expected-code selector, a firmware sum byte, then the answer.
@@ -40,5 +52,32 @@ int main(int argc, char **argv)
     writeSeed(dispatcher, "firmware-check", dispatcherInput(3, answerFrame(37, 6, QByteArray::fromHex("00000000"))));
     writeSeed(dispatcher, "file-read", dispatcherInput(12, answerFrame(91, 6, QByteArray::fromHex("00000200"))));
     writeSeed(dispatcher, "refused", dispatcherInput(1, answerFrame(29, 0x15)));
+
+    const QString project = root + "/project_files";
+    AudioList list;
+    list.setSource(1, "C:\\clips\\Front door.mp3");
+    list.setSource(2, "/home/installer/clips/alarm.mp3");
+    list.setSource(5, "005.mp3");
+    writeSeed(project, "m3fn", audioListBytes(list));
+    AlarmTable table;
+    InputRows rows;
+    rows[0] = {{"1", "2", "None", "None"}, "3", true};
+    rows[5] = {{"5", "None", "None", "None"}, "1", false};
+    table.buildAlarmTable(rows, 2);
+    writeSeed(project, "plist", table.image());
+    writeSeed(project, "prj", projectPointerBytes("/home/installer/work/"));
+
+    const QString setup = root + "/setup_rules";
+    writeSeed(setup, "address", fields({"192.168.1.10", "255.255.255.0", "192.168.1.1"}));
+    writeSeed(setup, "octal", fields({"010.0.0.09", "255.255.0.255", "10.0.0.1"}));
+    writeSeed(setup, "wifi", fields({"ZOR-06-WF-XXXXXX", "secret123"}));
+    writeSeed(setup, "modbus", fields({"1", "115200", "Even", "8", "1"}));
+
+    const QString ctl = root + "/ctl_arguments";
+    writeSeed(ctl, "info", fields({"--address", "127.0.0.5", "--json", "info"}));
+    writeSeed(ctl, "relay", fields({"relay", "on"}));
+    writeSeed(ctl, "set-ap", fields({"set", "ap", "ZOR", "wpa", "secret123"}));
+    writeSeed(ctl, "static-ip", fields({"set", "static-ip", "192.168.1.10", "255.255.255.0", "192.168.1.1"}));
+    writeSeed(ctl, "project-input", fields({"project", "input", "p", "3", "--clips", "1,2", "--repeat", "2", "--alarm", "on"}));
     return 0;
 }

@@ -9,13 +9,11 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
-int runZorCtl(std::vector<std::string> arguments)
+void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
 {
-    CLI::App app("zorctl: scripts a ZOR-06-WF or ZOR-04-RTU-WF unit over its command channel.\n"
-                 "Exit status: 0 done; 1 the unit answered nothing usable or refused; 2 usage; 3 no connection.",
-                 "zorctl");
-    CtlOptions options;
-    int exitCode = CtlDone;
+    app.description("zorctl: scripts a ZOR-06-WF or ZOR-04-RTU-WF unit over its command channel.\n"
+                    "Exit status: 0 done; 1 the unit answered nothing usable or refused; 2 usage; 3 no connection.");
+    app.name("zorctl");
     app.add_option("--address", options.address, "The unit's dotted IPv4 address")->capture_default_str();
     app.add_flag("--json", options.json, "Print the result as one JSON object");
     app.get_formatter()->column_width(32); // keeps "--address TEXT=192.168.77.1" apart from its text, here and in the man page
@@ -25,7 +23,14 @@ int runZorCtl(std::vector<std::string> arguments)
     addSetupCommands(app, options, exitCode);
     addFileCommands(app, options, exitCode);
     addProjectCommands(app, options, exitCode);
+}
 
+int runZorCtl(std::vector<std::string> arguments)
+{
+    CLI::App app;
+    CtlOptions options;
+    int exitCode = CtlDone;
+    describeZorCtl(app, options, exitCode);
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first
     try {
         app.parse(arguments);
