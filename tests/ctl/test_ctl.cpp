@@ -6,23 +6,11 @@
 #include <QProcess>
 #include <QTest>
 
+#include "ZorCtlRun.h"
+
 Q_DECLARE_METATYPE(UnitFaults)
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run zorctl(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZORCTL_PATH), arguments);
-    if (!process.waitForFinished(30000))
-        qFatal("zorctl did not finish");
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QString nextAddress()
 {
@@ -49,7 +37,7 @@ private slots:
             s.armed = 1;
             s.rssi = -58;
         });
-        const Run run = zorctl({"--address", address, "--json", "info"});
+        const ZorCtlRun run = zorctl({"--address", address, "--json", "info"});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.contains("Get Device Linked!!"));
         const QJsonObject o = QJsonDocument::fromJson(run.out).object();
@@ -96,7 +84,7 @@ private slots:
         const QString address = nextAddress();
         QVERIFY(sim.start(QHostAddress(address)));
         sim.unit().updateState([](UnitState &s) { s.volume = 7; s.armed = 1; });
-        const Run run = zorctl(QStringList{"--address", address} + arguments);
+        const ZorCtlRun run = zorctl(QStringList{"--address", address} + arguments);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, out);
         const auto frames = sim.unit().receivedFrames();
@@ -140,7 +128,7 @@ private slots:
         SimulatorThread sim;
         const QString address = nextAddress();
         QVERIFY(sim.start(QHostAddress(address), {ModelZor06, {}, 0, faults}));
-        const Run run = zorctl(QStringList{"--address", address} + arguments);
+        const ZorCtlRun run = zorctl(QStringList{"--address", address} + arguments);
         QTEST(run.exitCode, "exitCode");
         QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
         QVERIFY(run.out.isEmpty());

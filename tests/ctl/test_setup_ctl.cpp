@@ -6,23 +6,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ZorCtlRun.h"
+
 Q_DECLARE_METATYPE(UnitFaults)
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run zorctl(const QString &address, const QStringList &arguments)
+ZorCtlRun zorctl(const QString &address, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(ZORCTL_PATH), QStringList{"--address", address} + arguments);
-    if (!process.waitForFinished(30000))
-        qFatal("zorctl did not finish");
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    return zorctl(QStringList{"--address", address} + arguments, 30000);
 }
 
 QString nextAddress()
@@ -125,9 +116,9 @@ void SetupCtlTest::commands()
     QVERIFY(sim.start(QHostAddress(address), {ModelZor04Rtu, {}, 0, faults}));
     sim.unit().updateState([sdPresent](UnitState &s) { s.sdPresent = sdPresent; });
     sim.unit().setFile(FileArea::Flash, "/local/ap_key.cfg", "old key!"); // a unit refuses to delete what it lacks
-    const Run run = zorctl(address, arguments);
-    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
-    QVERIFY2(run.err.contains(message) || (exitCode == 0 && run.out.contains(message)), qPrintable(run.out + run.err));
+    const ZorCtlRun run = zorctl(address, arguments);
+    QVERIFY2(run.exitCode == exitCode, run.err.constData());
+    QVERIFY2(run.err.contains(message.toLocal8Bit()) || (exitCode == 0 && run.out.contains(message.toLocal8Bit())), (run.out + run.err).constData());
     QTRY_COMPARE(requestCount(sim.unit()), requests);
     if (!file.isEmpty()) {
         const QString name = file.section('=', 0, 0);
@@ -166,9 +157,9 @@ void SetupCtlTest::firmware()
     SimulatorThread sim;
     const QString address = nextAddress();
     QVERIFY(sim.start(QHostAddress(address), {std::uint8_t(model), {}, 0, faults}));
-    const Run run = zorctl(address, {"firmware", image.fileName()});
-    QVERIFY2(run.exitCode == exitCode, qPrintable(run.err));
-    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    const ZorCtlRun run = zorctl(address, {"firmware", image.fileName()});
+    QVERIFY2(run.exitCode == exitCode, run.err.constData());
+    QVERIFY2(run.err.contains(message.toLocal8Bit()), run.err.constData());
 }
 
 void SetupCtlTest::sdRoundTrip()

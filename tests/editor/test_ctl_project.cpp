@@ -10,23 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ZorCtlRun.h"
+
 Q_DECLARE_METATYPE(UnitFaults)
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run zorctl(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZORCTL_PATH), arguments);
-    if (!process.waitForFinished(60000))
-        qFatal("zorctl did not finish");
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QString nextAddress()
 {
@@ -86,7 +74,7 @@ private slots:
         for (const QString &name : {alarmTableFileName, audioListFileName, QStringLiteral("005.mp3")})
             QCOMPARE(fileBytes(project + "/" + name), fileBytes(store.directories().activeDir + name));
 
-        const Run shown = zorctl({"project", "show", project, "--json"});
+        const ZorCtlRun shown = zorctl({"project", "show", project, "--json"});
         QCOMPARE(shown.exitCode, 0);
         QVERIFY(shown.out.contains(R"({"alarm":true,"clipCount":2,"clips":[2,5],"entry":0,"repeat":3})"));
         QVERIFY(shown.out.contains(R"("mode":4)"));
@@ -104,7 +92,7 @@ private slots:
         const QString address = nextAddress();
         QVERIFY(sim.start(QHostAddress(address)));
 
-        const Run written = zorctl({"--address", address, "project", "write", project});
+        const ZorCtlRun written = zorctl({"--address", address, "project", "write", project});
         QCOMPARE(written.exitCode, 0);
         QVERIFY(written.err.contains("SendMP3File : "));
         QTRY_COMPARE(sim.unit().file(FileArea::Sd, "005.mp3").value_or(""), QByteArray(5000, 'T'));
@@ -149,7 +137,7 @@ private slots:
         if (command == "read" && faults.stallDataPhase)
             sim.unit().setFile(FileArea::Sd, "m3fn.txt", "x");
 
-        const Run run = zorctl({"--address", address, "project", command, project});
+        const ZorCtlRun run = zorctl({"--address", address, "project", command, project});
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
         QCOMPARE(fileBytes(project + "/plist.cfg"), table);
