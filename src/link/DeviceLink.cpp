@@ -66,7 +66,15 @@ QEventLoop::ProcessEventsFlags DeviceLink::eventFlags() const
 
 void DeviceLink::keepResponsive() const
 {
-    QCoreApplication::processEvents(eventFlags());
+    if (!transferActive) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    // processEvents() told to exclude user input drops the clicks waiting in the window
+    // system's queue; a nested loop holds them back and they arrive after the transfer.
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool DeviceLink::connectToUnit(QTcpSocket &socket) const

@@ -88,14 +88,14 @@ private slots:
         QCOMPARE(rig.lastFrame().size(), 40);
     }
 
-    void clickDuringAPauseWaitsForItsEnd()
+    void clickDuringATransferWaitsForItsEnd()
     {
         LinkRig rig;
         QPushButton button; // a window's button that sends at once
-        bool pausing = false;
-        bool clickedWhilePausing = true;
+        bool transferring = false;
+        bool clickedWhileTransferring = true;
         QObject::connect(&button, &QPushButton::clicked, [&] {
-            clickedWhilePausing = pausing;
+            clickedWhileTransferring = transferring;
             rig.link.pollStatus();
         });
         button.show();
@@ -109,12 +109,16 @@ private slots:
             QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
                 window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
         });
-        pausing = true;
-        rig.link.pause(rig.timing.sdWritePauseMs); // the pause between an announcement and its data phase
-        pausing = false;
-        QVERIFY(rig.unit().receivedFrames().isEmpty());
-        QTRY_COMPARE(rig.unit().receivedFrames().size(), 1);
-        QVERIFY(!clickedWhilePausing);
+        // The click lands in the 400 ms pause between the announcement and its data phase.
+        std::fill_n(rig.transfer.TransferBuffer.get(), 512, std::uint8_t(0x5A));
+        transferring = true;
+        QVERIFY(rig.transfer.WriteBufferToSd("plist.cfg", 512).ok());
+        transferring = false;
+        QCOMPARE(rig.unit().receivedFrames().size(), 1); // the announcement alone
+        QTRY_COMPARE(rig.unit().file(FileArea::Sd, "plist.cfg").value_or(QByteArray()), QByteArray(512, 0x5A));
+        QTRY_COMPARE(rig.unit().receivedFrames().size(), 2); // then the click's request
+        QVERIFY(!clickedWhileTransferring);
+        QCOMPARE(quint8(rig.unit().receivedFrames().last()[4]), quint8(0xD8));
     }
 
     void busyRefusesNestedRequests()
