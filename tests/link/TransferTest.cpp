@@ -60,6 +60,9 @@ private slots:
         QTest::newRow("short extension") << "LongClipName.a" << QByteArray("LongCli~.a\0\0", 12);
         QTest::newRow("long extension") << "LongClipName.mpeg3" << QByteArray("LongCli~.mpe");
         QTest::newRow("no extension") << "LongClipName" << QByteArray("LongCli~\0\0\0\0", 12);
+        // One byte per character, in the PC's single-byte code page, never a UTF-16 unit's low byte.
+        QTest::newRow("accented") << QString::fromUtf8("Sirène.mp3") << QByteArray("Sir\xe8ne.mp3");
+        QTest::newRow("outside the code page") << QString::fromUtf8("警报警报警报警报警.mp3") << QByteArray("???????~.mp3");
     }
     void announcedName()
     {
