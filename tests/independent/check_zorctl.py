@@ -93,6 +93,20 @@ def file_frame_ok(name, frame, size, code, length, total, file_name, cleared_to)
     return same_bytes(name, frame, expected)
 
 
+def pauses_ok(label, events, pause, after_data=False):
+    """Every data connection opens `pause` seconds after its announcement (or, with
+    after_data, every command follows the end of a data connection by `pause`)."""
+    gaps = []
+    for before, after in zip(events, events[1:]):
+        if after_data:
+            if before["kind"].startswith("data") and after["kind"] == "cmd":
+                gaps.append(round(after["opened"] - before["time"], 3))
+        elif before["kind"] == "cmd" and after["kind"].startswith("data"):
+            gaps.append(round(after["opened"] - before["opened"], 3))
+    ok = bool(gaps) and all(pause - 0.05 <= g <= pause + 1.2 for g in gaps)
+    return check(f"{label}: pauses of {pause} s {gaps}", ok)
+
+
 def flash_writes(events):
     return [(e["name"], e) for e in events if e["kind"] == "data-in" and e["target"] == "flash"]
 
@@ -174,6 +188,8 @@ def setup_checks(run, unit):
     check_flash_sequence("set station", ev, unit, [("/local/sta_key.cfg", b"wepkey123"),
                                                   ("/local/sta_keyT.cfg", b"\x01"),
                                                   ("/local/sta_ssid.cfg", b"Office")])
+    pauses_ok("set station, announcement to data", ev, 1.5)
+    pauses_ok("set station, between files", ev, 0.2, after_data=True)
 
     _, ev = run("set", "static-ip", "192.168.1.10", "255.255.255.0", "192.168.1.1")
     check_flash_sequence("set static-ip", ev, unit, [
@@ -201,6 +217,7 @@ def setup_checks(run, unit):
     _, ev = run("set", "modbus-tcp", "1502", "60")
     check_flash_sequence("set modbus-tcp", ev, unit,
                          [("/local/mbport.cfg", bytes.fromhex("05DE003C000000000000"))])
+    pauses_ok("set modbus-tcp, file to 220", ev, 0.3, after_data=True)
     order = [e["code"] if e["kind"] == "cmd" else e["name"] for e in ev if e.get("code") != 33]
     check("set modbus-tcp: 220 after the file", order[-1:] == [220]
           and commands(ev, 220) == [MAGIC + b"\xdc"], order)
@@ -265,6 +282,8 @@ def firmware_checks(zorctl, run, unit, work):
     else:
         check("firmware: 95 announcement", False, "missing")
     same_bytes("firmware: image stored", unit.flash_files.get("/sys/mcuimg.bin"), image)
+    pauses_ok("firmware, announcement to image", ev, 3.0)
+    pauses_ok("firmware, image to check", ev, 2.0, after_data=True)
     f = commands(ev, 37)
     same_bytes("firmware: 37 check frame", f[0] if f else None,
                MAGIC + b"\x25" + byte_sum(image).to_bytes(4, "big"))
@@ -282,6 +301,7 @@ def firmware_checks(zorctl, run, unit, work):
             check("firmware, unrecognised model: 90 announcement", False, "missing")
         same_bytes("firmware, unrecognised model: image on the SD card",
                    stranger.sd_files.get("mcuimg.bin"), image)
+        pauses_ok("firmware, unrecognised model, announcement to image", ev, 1.0)
         f = commands(ev, 38)
         same_bytes("firmware, unrecognised model: 38 frame", f[0] if f else None,
                    MAGIC + b"\x26" + byte_sum(image).to_bytes(4, "big"))
@@ -323,6 +343,7 @@ def project_checks(run, unit, work):
                       90, (90, "002.mp3"), 69]
     check("project write: order plist.cfg, m3fn.txt, 001.mp3, 002.mp3, 69",
           order == expected_order, order)
+    pauses_ok("project write", ev, 0.4)
     f = commands(ev, 90)
     expected_frames = [("plist.cfg", plist, 32, None), ("m3fn.txt", m3fn, 32, None),
                        ("001.mp3", a_bytes, 40, byte_sum(a_bytes)),
@@ -339,6 +360,7 @@ def project_checks(run, unit, work):
     back = os.path.join(work, "back")
     run("project", "new", back)
     _, ev = run("project", "read", back)
+    pauses_ok("project read", ev, 0.6)
     f = commands(ev, 91)
     for i, name in enumerate(("m3fn.txt", "plist.cfg")):
         match = [x for x in f if x[17:17 + len(name)] == name.encode()]

@@ -193,13 +193,14 @@ class Unit:
         self.open_connections += 1
         self._conn_counter += 1
         conn = self._conn_counter
+        opened = round(time.monotonic(), 3)
         try:
             pending, self.pending = self.pending, None
             if pending is not None:
-                await self.data_phase(conn, pending, reader, writer)
+                await self.data_phase(conn, opened, pending, reader, writer)
                 return
             frame = await self.read_frame(reader)
-            event = {"conn": conn, "kind": "cmd", "hex": frame.hex(" ").upper(),
+            event = {"conn": conn, "opened": opened, "kind": "cmd", "hex": frame.hex(" ").upper(),
                      "code": frame[4] if len(frame) > 4 else None}
             if len(frame) < 5 or frame[:4] != MAGIC:
                 event["error"] = "bad frame"
@@ -223,9 +224,9 @@ class Unit:
                 pass
             self.open_connections -= 1
 
-    async def data_phase(self, conn, pending, reader, writer):
+    async def data_phase(self, conn, opened, pending, reader, writer):
         direction, target, name, length, code = pending
-        event = {"conn": conn, "kind": "data-" + direction, "target": target,
+        event = {"conn": conn, "opened": opened, "kind": "data-" + direction, "target": target,
                  "name": name, "announced": length, "code": code}
         if direction == "out":
             writer.write(self.sd_files[name])
