@@ -25,6 +25,12 @@ QByteArray toneWav()
     qToLittleEndian<quint32>(quint32(header.size() - 8 + data.size()), header.data() + 4);
     return header + data;
 }
+
+bool writeText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("This is text, not an MP3 clip.\n") > 0;
+}
 } // namespace
 
 class ClipPlayerTest : public QObject {
@@ -50,7 +56,7 @@ private slots:
         if (realClip)
             QCOMPARE(QProcess::execute(lame, {"--quiet", wav, mp3}), 0);
         else
-            QVERIFY(QFile::copy(QStringLiteral(__FILE__), mp3)); // text, not audio
+            QVERIFY(writeText(mp3)); // text, not audio
 
         QtClipPlayer player;
         QStringList errors;
