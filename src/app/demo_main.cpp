@@ -56,11 +56,54 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown
     watch->start(LinkWatchMs);
 }
 
+// For unattended runs: every box goes to stderr instead of waiting for a click.
+class PrintedDialogs : public Dialogs {
+public:
+    explicit PrintedDialogs(Dialogs &shown) : shown_(shown) {}
+    bool printing = false;
+    int messageBox(const QString &text, const QString &caption, int flags) override
+    {
+        if (!printing)
+            return shown_.messageBox(text, caption, flags);
+        QTextStream(stderr) << "box: " << caption << ": " << QString(text).replace('\n', ' ') << Qt::endl;
+        return flags == YesNoQuestion || flags == YesNoWarning ? No : Ok;
+    }
+    QString openFile(const QString &extension, const QString &filter) override
+    {
+        return printing ? QString() : shown_.openFile(extension, filter);
+    }
+    QString chooseFolder(const QString &caption, const QString &start) override
+    {
+        return printing ? QString() : shown_.chooseFolder(caption, start);
+    }
+
+private:
+    Dialogs &shown_;
+};
+
+// A 50 ms timer's lateness is how long the window's event loop was held up.
+void reportStalls(QObject *parent)
+{
+    constexpr int IntervalMs = 50;
+    constexpr qint64 ReportFromMs = 20;
+    auto *timer = new QTimer(parent);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, [clock] {
+        const qint64 late = clock->restart() - IntervalMs;
+        if (late >= ReportFromMs)
+            QTextStream(stderr) << "event-loop stall: " << late << " ms" << Qt::endl;
+    });
+    timer->start(IntervalMs);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QtDialogs dialogs;
+    QtDialogs shownDialogs;
+    PrintedDialogs dialogs(shownDialogs);
     ErrorReportingApplication application(argc, argv, dialogs);
     QCoreApplication::setApplicationName(QStringLiteral("zorwifi-demo"));
 
@@ -84,8 +127,15 @@ int main(int argc, char *argv[])
                                              QStringLiteral("Save the setup window once linked, then quit."),
                                              QStringLiteral("file"));
     setupScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption});
+    QCommandLineOption stallsOption(QStringLiteral("report-stalls"),
+                                    QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits."));
+    stallsOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption, stallsOption});
     parser.process(application);
+    if (parser.isSet(stallsOption)) {
+        dialogs.printing = true;
+        reportStalls(&application);
+    }
 
     const bool external = parser.isSet(unitOption);
     const QString requested = external ? parser.value(unitOption) : QString::fromLatin1(EmbeddedUnitAddress);

@@ -59,6 +59,10 @@ int CtlSession::exitFor(const ExchangeResult &result) const
     }
     if (result.decoded == Decoded::InvalidHeader)
         return CtlNoUsableAnswer; // its text is already on stderr
+    if (result.decoded == Decoded::Incomplete) {
+        printLine(stderr, QStringLiteral("zorctl: the unit's answer to request %1 was cut short").arg(codeOf(result.command)));
+        return CtlNoUsableAnswer;
+    }
     if (result.status != AckStatus) {
         printLine(stderr, QStringLiteral("zorctl: the unit refused request %1 (status %2)")
                               .arg(codeOf(result.command))

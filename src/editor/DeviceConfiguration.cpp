@@ -85,8 +85,10 @@ EditorOutcome DeviceConfiguration::readAudioListFromDevice()
 {
     EditorOutcome outcome;
     const DeviceFileRead read = readDeviceFile(audioListFileName, audioListImageCapacity);
-    // A unit without a list has no clips; a read that broke off leaves the last list read.
-    if (read.ok() || read.transfer.outcome == TransferOutcome::Refused) {
+    // A unit that refuses the list has none; a silent or garbled one, or a read that broke
+    // off, leaves the last list read.
+    const bool noList = read.transfer.outcome == TransferOutcome::Refused && read.transfer.announcement.answered();
+    if (read.ok() || noList) {
         outcome.log = hexDumpLines(read.bytes, maxHexLines);
         outcome.error = writeFileAtomically(store_.directories().tempDir + audioListFileName, read.bytes);
     }

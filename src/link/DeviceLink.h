@@ -114,7 +114,7 @@ private:
     bool writeRequest(QTcpSocket &socket, std::uint8_t size, ExchangeResult &result);
     ExchangeResult report(const ExchangeResult &result) const;
     bool decodeStatusAnswer();
-    Decoded decodeDeviceInformation(bool &rssiReported);
+    Decoded decodeDeviceInformation(bool &rssiReported, bool whole);
     Decoded checkFirmwareSum();
     bool takeRssi(std::uint16_t raw);
 

@@ -4,6 +4,13 @@
 #include <algorithm>
 
 namespace {
+// The shortest answers that carry every field read from them.
+constexpr std::uint32_t MinimumAnswerLength = 6; // magic, code, status
+constexpr std::uint32_t StatusAnswerLength = 13;
+constexpr std::uint32_t RelayAnswerLength = 8;
+constexpr std::uint32_t LengthAnswerLength = 10; // firmware sum, announced read length
+constexpr std::uint32_t DeviceInformationLength = 199;
+
 // Bytes from `offset` up to the first zero, at most `maxLength`.
 QByteArray zeroTerminated(const std::array<std::uint8_t, DeviceLink::AnswerSize> &answer, std::size_t offset,
                           std::size_t maxLength)
@@ -28,12 +35,14 @@ DeviceLink::Dispatch DeviceLink::DispatchAnswer(std::uint32_t length)
         return {};
     if (!std::equal(FrameMagic.begin(), FrameMagic.end(), answer.begin()))
         return {Decoded::InvalidHeader};
+    if (length < MinimumAnswerLength)
+        return {Decoded::Incomplete}; // no status byte: neither a refusal nor an acknowledgement
     const Command echo = Command(answer[4]);
     const bool ack = answer[5] == AckStatus;
 
     if (expectedCode == 0) {
         if (echo == Command::StatusPoll && ack)
-            return {Decoded::StatusAnswer, decodeStatusAnswer()};
+            return length < StatusAnswerLength ? Dispatch{Decoded::Incomplete} : Dispatch{Decoded::StatusAnswer, decodeStatusAnswer()};
         return {};
     }
 
@@ -52,11 +61,13 @@ DeviceLink::Dispatch DeviceLink::DispatchAnswer(std::uint32_t length)
         }
         {
             Dispatch dispatch;
-            dispatch.decoded = decodeDeviceInformation(dispatch.rssiReported);
+            dispatch.decoded = decodeDeviceInformation(dispatch.rssiReported, length >= DeviceInformationLength);
             return dispatch;
         }
     case Command::FirmwareCheck: {
-        const Decoded decoded = echo == Command::FirmwareCheck && ack ? checkFirmwareSum() : Decoded::Nothing;
+        const Decoded decoded = echo == Command::FirmwareCheck && ack
+                                    ? (length < LengthAnswerLength ? Decoded::Incomplete : checkFirmwareSum())
+                                    : Decoded::Nothing;
         expectedCode = 0;
         return {decoded};
     }
@@ -67,9 +78,10 @@ DeviceLink::Dispatch DeviceLink::DispatchAnswer(std::uint32_t length)
         expectedCode = 0;
         return {Decoded::FileWriteAccepted};
     case Command::ReadSdFile:
-        status_.fileReadAccepted = echo == Command::ReadSdFile && ack;
+        // Without its length field an accepted read cannot be received.
+        status_.fileReadAccepted = echo == Command::ReadSdFile && ack && length >= LengthAnswerLength;
         if (!status_.fileReadAccepted)
-            return {Decoded::FileReadRefused};
+            return {echo == Command::ReadSdFile && ack ? Decoded::Incomplete : Decoded::FileReadRefused};
         expectedCode = 0;
         return {Decoded::FileReadAccepted};
     case Command::DeleteFlashFile:
@@ -85,6 +97,8 @@ DeviceLink::Dispatch DeviceLink::DispatchAnswer(std::uint32_t length)
     case Command::Relay:
         if (!ack)
             return {};
+        if (length < RelayAnswerLength)
+            return {Decoded::Incomplete};
         status_.relayBits = answer[6];
         status_.inputBits = answer[7];
         status_.maskToModel();
@@ -93,6 +107,8 @@ DeviceLink::Dispatch DeviceLink::DispatchAnswer(std::uint32_t length)
     case Command::StatusPoll:
         if (!ack)
             return {};
+        if (length < StatusAnswerLength)
+            return {Decoded::Incomplete};
         return {Decoded::StatusAnswer, decodeStatusAnswer()};
     default:
         return {}; // not interpreted: the poll loop drops expectedCode
@@ -119,7 +135,7 @@ bool DeviceLink::decodeStatusAnswer()
     return rssi;
 }
 
-Decoded DeviceLink::decodeDeviceInformation(bool &rssiReported)
+Decoded DeviceLink::decodeDeviceInformation(bool &rssiReported, bool whole)
 {
     expectedCode = 0;
     status_.modelRecognised = false;
@@ -134,6 +150,8 @@ Decoded DeviceLink::decodeDeviceInformation(bool &rssiReported)
     copyAnswer(answer, 7, status_.reportedAddress);
     if (dottedAddress(status_.reportedAddress) != deviceAddress)
         return Decoded::DeviceOtherAddress; // another unit answered: not linked, the poll loop asks again
+    if (!whole)
+        return Decoded::Incomplete; // a cut answer would show zeros for settings never received
 
     copyAnswer(answer, 11, status_.mac);
     status_.modbusIdleTimeout = std::uint16_t(answer[36] << 8 | answer[37]);

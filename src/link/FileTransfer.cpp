@@ -177,7 +177,8 @@ TransferResult FileTransfer::WriteBufferToFlash(const QString &name, std::uint32
     const QString error = sendData(length, link_.timing().flashWritePauseMs, flashGauge, Progress::ChunkEnd, true);
     if (!error.isEmpty())
         return {.outcome = TransferOutcome::Failed, .error = error, .announcement = announcement};
-    if (announcement.answered() && !announcement.acknowledged())
+    // Unanswered, the unit may not have taken it: never reported as written.
+    if (!announcement.acknowledged())
         return {.outcome = TransferOutcome::Refused, .error = name, .announcement = announcement};
     return {.announcement = announcement};
 }

@@ -36,6 +36,7 @@ enum class Decoded {
     ConfigurationReset,
     RelaySet,
     StatusAnswer,
+    Incomplete,        // acknowledged, but cut short before the fields it must carry: nothing taken
 };
 
 struct ExchangeResult {
@@ -47,7 +48,10 @@ struct ExchangeResult {
     bool rssiReported = false;
     QString error; // the socket's own text, for SocketError
 
-    bool answered() const { return outcome == ExchangeOutcome::Answered && decoded != Decoded::InvalidHeader; }
+    bool answered() const
+    {
+        return outcome == ExchangeOutcome::Answered && decoded != Decoded::InvalidHeader && decoded != Decoded::Incomplete;
+    }
     bool acknowledged() const { return answered() && status == AckStatus; }
     // Nothing went wrong on the way: sent-only, or answered with an acknowledgement.
     bool delivered() const { return outcome == ExchangeOutcome::Sent || acknowledged(); }

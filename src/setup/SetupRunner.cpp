@@ -186,6 +186,8 @@ SetupRunner::StepResult SetupRunner::transferFailure(const TransferResult &resul
     case TransferOutcome::Done:
         return {};
     case TransferOutcome::Refused:
+        if (!result.announcement.answered())
+            return exchangeFailure(result.announcement); // silence or garble is no refusal
         return {.failure = RefusedByUnit};
     case TransferOutcome::Failed:
         // A failed announcement has been told already; a data phase failure has not.

@@ -94,6 +94,8 @@ CommandOutcome SimulatedUnit::handleFrame(const QByteArray &frame)
 {
     QMutexLocker lock(&m_mutex);
     m_frames.append(frame);
+    if (m_frames.size() > KeptFrames)
+        m_frames.remove(0, m_frames.size() - KeptFrames);
     return handleRequest(frame, m_state, m_files, m_faults);
 }
 
@@ -104,4 +106,10 @@ void SimulatedUnit::finishUpload(const DataPhase &phase, const QByteArray &bytes
     const bool complete = bytes.size() == qsizetype(phase.length);
     const bool stored = complete && m_files.write(phase.area, phase.name, bytes);
     m_data.append({phase.area, phase.name, phase.length, phase.announcedSum, bytes, stored});
+    // A long-running simulator keeps only the latest uploads.
+    qsizetype first = m_data.size() - 1;
+    qsizetype kept = m_data.last().bytes.size();
+    while (first > 0 && m_data.size() - first < KeptUploads && kept + m_data[first - 1].bytes.size() <= KeptUploadBytes)
+        kept += m_data[--first].bytes.size();
+    m_data.remove(0, first);
 }

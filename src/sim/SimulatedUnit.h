@@ -30,6 +30,11 @@ class SimulatedUnit : public QObject {
     Q_OBJECT
 
 public:
+    // What is kept of the traffic: the latest frames and uploads (the newest upload always).
+    static constexpr qsizetype KeptFrames = 10000;
+    static constexpr qsizetype KeptUploads = 64;
+    static constexpr qsizetype KeptUploadBytes = 32 * 1024 * 1024;
+
     // Settings come from the flash, as when a unit is switched on; storageFolder empty: files in memory.
     explicit SimulatedUnit(const QHostAddress &address, std::uint8_t model = ModelZor06,
                            const QString &storageFolder = {});
@@ -49,7 +54,7 @@ public:
     // The server starts or stops listening in its own thread after faultsChanged.
     void setFaults(const UnitFaults &faults);
 
-    // Every command-channel request as received, in order.
+    // The command-channel requests as received, in order.
     QList<QByteArray> receivedFrames() const;
     void clearReceivedFrames();
     QList<ReceivedData> receivedData() const;

@@ -1,10 +1,15 @@
 // zorsim: a simulated alarm unit on a loopback address, for trying the tool without hardware.
 
+#include "FaultNames.h"
 #include "SimulatedUnit.h"
 #include "UnitSimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
@@ -15,6 +20,7 @@ namespace {
 constexpr char DefaultAddress[] = "127.0.0.5";
 constexpr int DefaultLiveIntervalMs = 3000;
 constexpr int StopPollMs = 100;
+constexpr int ControlPollMs = 200;
 constexpr int UsageError = 2;
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -83,6 +89,9 @@ int main(int argc, char *argv[])
         {"reset-mid-answer", "Fault: send half the answer, then reset the connection."},
         {"slow-answer", "Fault: answer one byte every 20 ms."},
         {"refuse-data", "Fault: stop listening for 4 s after an announcement, refusing its data connection."},
+        {"control-file", "Watch FILE while running: its words (fault option names such as no-answer, stall-data, "
+                         "other-address=IP) replace the faults each time it changes; empty or missing clears them.",
+         "file"},
     });
     if (!parser.parse(QCoreApplication::arguments()))
         fail(parser.errorText());
@@ -145,6 +154,35 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
     });
     stopPoll.start(StopPollMs);
+
+    // Faults switched while running, for soak runs: polled, since writers replace the file.
+    QTimer controlPoll;
+    QDateTime controlStamp;
+    qint64 controlSize = -1;
+    const QString controlFile = parser.value("control-file");
+    QObject::connect(&controlPoll, &QTimer::timeout, &app, [&] {
+        const QFileInfo info(controlFile);
+        const QDateTime stamp = info.exists() ? info.lastModified() : QDateTime();
+        const qint64 size = info.exists() ? info.size() : -1;
+        if (stamp == controlStamp && size == controlSize)
+            return;
+        controlStamp = stamp;
+        controlSize = size;
+        QFile file(controlFile);
+        const QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(4096)) : QString();
+        const QStringList names = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        UnitFaults changed;
+        QString unknown;
+        if (!faultsFromNames(names, changed, unknown)) {
+            QTextStream(stderr) << "zorsim: unknown fault \"" << unknown << "\" in " << controlFile << Qt::endl;
+            return;
+        }
+        unit.setFaults(changed);
+        QTextStream(stderr) << address.toString() << " faults: " << (names.isEmpty() ? "none" : names.join(' '))
+                            << Qt::endl;
+    });
+    if (!controlFile.isEmpty())
+        controlPoll.start(ControlPollMs);
 
     const int result = app.exec();
     simulator.stop();

@@ -253,12 +253,14 @@ private slots:
     {
         LinkRig rig;
         rig.withFaults([](UnitFaults &f) { f.resetMidAnswer = true; });
-        // What arrived before the reset is the answer: the first half carries model and address.
+        // What arrived before the reset is the answer; half a device information links nothing.
         const ExchangeResult result = rig.link.requestDeviceInformation();
         QCOMPARE(result.outcome, ExchangeOutcome::Answered);
+        QCOMPARE(result.decoded, Decoded::Incomplete);
         QCOMPARE(rig.link.answerLength, 128u);
         QVERIFY(!rig.link.busy);
-        QCOMPARE(rig.view.modelText, "ZOR-06-WF");
+        QVERIFY(!rig.status.linked);
+        QVERIFY(rig.view.volume == 0 && rig.view.modelText.isEmpty());
     }
 
     void oversizeAnswerIsCut()

@@ -112,7 +112,7 @@ void SetupRunnerTest::applies_data()
     silent.noAnswer = true;
     QTest::newRow("silent unit: Modbus TCP command unanswered")
         << planModbusTcp("502", "30") << silent << Files{} << Lines{"95/60 /local/mbport.cfg", "dc"} << Files{}
-        << failureBox("Command 0xDC: no answer from the unit");
+        << failureBox("/local/mbport.cfg: no answer from the unit\n    . Command 0xDC: no answer from the unit");
 }
 
 void SetupRunnerTest::applies()

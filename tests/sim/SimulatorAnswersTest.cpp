@@ -1,6 +1,10 @@
 // The simulated unit's answers pinned as bytes, so a change to the shared protocol constants
 // or to the simulator cannot pass unnoticed.
+#include "FaultNames.h"
 #include "SimulatorThread.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <QTcpSocket>
 #include <QTest>
@@ -19,6 +23,8 @@ QByteArray exchange(const QHostAddress &address, const QByteArray &request)
     return answer;
 }
 } // namespace
+
+Q_DECLARE_METATYPE(UnitFaults)
 
 class SimulatorAnswersTest : public QObject {
     Q_OBJECT
@@ -54,6 +60,78 @@ private slots:
         const QByteArray expected = QByteArray::fromHex(answer);
         QCOMPARE(exchange(address, QByteArray::fromHex(request)).mid(from, expected.size()).toHex(' '), expected.toHex(' '));
     }
+
+    void keptUploadsAreBounded_data()
+    {
+        QTest::addColumn<int>("uploads");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("by count") << 100 << 10 << int(SimulatedUnit::KeptUploads);
+        QTest::newRow("by bytes") << 6 << 10 * 1024 * 1024 << 3;
+        QTest::newRow("one larger than the cap is still kept") << 2 << 40 * 1024 * 1024 << 1;
+    }
+    void keptUploadsAreBounded()
+    {
+        QFETCH(int, uploads);
+        QFETCH(int, size);
+        SimulatedUnit unit(QHostAddress("127.0.3.250"));
+        for (int i = 0; i < uploads; ++i)
+            unit.finishUpload({.name = QString::number(i), .length = quint32(size)}, QByteArray(size, 'x'));
+        const QList<ReceivedData> kept = unit.receivedData();
+        QTEST(int(kept.size()), "kept");
+        QCOMPARE(kept.last().name, QString::number(uploads - 1)); // the newest
+    }
+
+    void faultNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<UnitFaults>("faults");
+        UnitFaults f;
+        QTest::newRow("empty clears") << "" << true << f;
+        f.stallDataPhase = f.noAnswer = true;
+        QTest::newRow("two") << "stall-data no-answer" << true << f;
+        f = {};
+        f.otherAddress = QHostAddress("127.0.0.9");
+        QTest::newRow("other address") << "other-address=127.0.0.9" << true << f;
+        QTest::newRow("unknown keeps the old") << "no-answer typo" << false << UnitFaults{.slowAnswer = true};
+        QTest::newRow("bad address") << "other-address=x" << false << UnitFaults{.slowAnswer = true};
+    }
+    void faultNames()
+    {
+        QFETCH(QString, text);
+        UnitFaults faults{.slowAnswer = true};
+        QString unknown;
+        QTEST(faultsFromNames(text.split(' ', Qt::SkipEmptyParts), faults, unknown), "known");
+        QTEST(faults, "faults");
+    }
+
+    // zorsim follows its control file while running.
+    void controlFileSwitchesFaults()
+    {
+        QTemporaryDir dir;
+        const QString control = dir.filePath("faults");
+        QProcess sim;
+        sim.start(ZORSIM_PATH, {"--address", "127.0.3.251", "--quiet", "--control-file", control});
+        QVERIFY(sim.waitForStarted());
+        auto connects = [] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress("127.0.3.251"), DevicePort);
+            return socket.waitForConnected(500);
+        };
+        auto write = [&control](const QByteArray &text) {
+            QFile file(control);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        };
+        QTRY_VERIFY(connects());
+        write("refuse-connections\n");
+        QTRY_VERIFY_WITH_TIMEOUT(!connects(), 3000);
+        write("");
+        QTRY_VERIFY_WITH_TIMEOUT(connects(), 3000);
+        sim.terminate();
+        QVERIFY(sim.waitForFinished());
+    }
+
 };
 
 QTEST_GUILESS_MAIN(SimulatorAnswersTest)
