@@ -1,4 +1,4 @@
-// zorctl's unit commands under the simulated unit's faults: a zero exit only for work done,
+// zorctl's commands that reach the unit, under the simulated unit's faults: a zero exit only for work done,
 // nothing on stdout after a failure, and stderr saying why. zorctl waits with the real
 // time-outs, so the faults that cost long waits run on a representative few commands.
 #include "FaultNames.h"
@@ -54,6 +54,16 @@ const QList<CtlCommand> commands{
      true},
     {"sd-get", {"sd-get", "003.mp3", "%D/got.mp3"},
      [](SimulatedUnit &, auto, const QString &dir) { return contents(dir + "/got.mp3").startsWith("clip three"); }, true},
+    {"wifi-mode", {"wifi-mode", "station"}, [](SimulatedUnit &u, auto, auto) { return u.state().wifiMode == WifiModeStation; }},
+    {"stop", {"stop"}, [](SimulatedUnit &u, auto, auto) { return u.state().stopPlaybackCount > 0; }},
+    {"test-input", {"test-input", "2"}, [](SimulatedUnit &u, auto, auto) { return u.state().channelTestInput == 2; }},
+    {"test-stop", {"test-stop"}, [](SimulatedUnit &u, auto, auto) { return !u.state().channelTestRunning; }},
+    {"flash-rm", {"flash-rm", "/local/old.cfg"},
+     [](SimulatedUnit &u, auto, auto) { return !u.file(FileArea::Flash, "/local/old.cfg"); }},
+    {"flash-put", {"flash-put", "/local/put.cfg", "%F"},
+     [](SimulatedUnit &u, auto, auto) { return u.file(FileArea::Flash, "/local/put.cfg") == smallFile; }, true},
+    {"modbus-tcp", {"set", "modbus-tcp", "1502", "60"},
+     [](SimulatedUnit &u, auto, auto) { return u.state().modbusWrittenCount > 0; }, true},
     {"project read", {"project", "read", "%D/project"},
      [](SimulatedUnit &u, auto, const QString &dir) {
          return contents(dir + "/project/plist.cfg") == u.file(FileArea::Sd, "plist.cfg");
@@ -113,7 +123,10 @@ void FaultMatrixCtlTest::command()
     unit.setFile(FileArea::Sd, "003.mp3", "clip three");
     unit.setFile(FileArea::Sd, "plist.cfg", QByteArray(512, '\x21'));
     unit.setFile(FileArea::Sd, "m3fn.txt", "\xEF\xBB\xBF" "003.mp3\r\n");
+    unit.setFile(FileArea::Flash, "/local/old.cfg", "old");
     unit.updateState([](UnitState &s) {
+        s.channelTestRunning = true;
+        s.channelTestInput = 5;
         s.volume = 7;
         s.armed = 1;
         s.settings.location = "Hall C";
