@@ -66,11 +66,6 @@ void boldCaption(QGroupBox *group)
         child->setFont(plain);
 }
 
-QString dotted(const std::array<std::uint8_t, 4> &bytes)
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
-}
-
 } // namespace
 
 SetupWindow::SetupWindow(UnitSession &session, Dialogs &dialogs, QWidget *parent)
@@ -344,9 +339,9 @@ void SetupWindow::readBack()
     (status.wifiMode != 0 ? apModeRadio_ : stationModeRadio_)->setChecked(true);
     setStaticAddressEnabled(status.staticIpUsed);
     if (status.staticIpUsed) {
-        staticIpEdit_->setText(dotted(status.staticIp));
-        maskEdit_->setText(dotted(status.subnetMask));
-        gatewayEdit_->setText(dotted(status.gateway));
+        staticIpEdit_->setText(dottedAddress(status.staticIp));
+        maskEdit_->setText(dottedAddress(status.subnetMask));
+        gatewayEdit_->setText(dottedAddress(status.gateway));
     } else {
         staticIpEdit_->clear();
         gatewayEdit_->clear();
