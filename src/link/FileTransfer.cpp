@@ -15,6 +15,7 @@
 namespace {
 constexpr std::uint32_t RepaintEvery = 65536;
 constexpr qint64 MaxQueuedBytes = 65536; // keeps the socket's own buffer small during long writes
+const QString FileOpenError = QStringLiteral("File Open error !!");
 
 // Marks the announcement and its data phase as one unit of work on the channel.
 auto holdTransfer(DeviceLink &link)
@@ -132,13 +133,13 @@ TransferResult FileTransfer::WriteFileToSd(const QString &path)
     };
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return fileError(QStringLiteral("File Open error !!"));
+        return fileError(FileOpenError);
     const qint64 size = file.size();
     note({.kind = TransferNote::SdFileLength, .value = size});
     if (size > qint64(BufferSize))
         return fileError(QStringLiteral("File Size > Buffer Size 13MB !!"));
     if (file.read(reinterpret_cast<char *>(TransferBuffer.get()), size) != size)
-        return fileError(QStringLiteral("File Open error !!"));
+        return fileError(FileOpenError);
     file.close();
 
     // A list written on another PC may use either separator.
