@@ -39,6 +39,14 @@ enum class Decoded {
     Incomplete,        // acknowledged, but cut short before the fields it must carry: nothing taken
 };
 
+// What an answer says about the request it answers.
+enum class AnswerVerdict {
+    Acknowledged, // echoes the request's code with status 6
+    Refused,      // echoes the request's code with another status
+    NotConfirmed, // no answer, an answer to another code, no whole frame, or a send-only request
+    Unreached,    // nothing reached the unit, or its connection failed
+};
+
 struct ExchangeResult {
     Command command = Command::None;
     ExchangeOutcome outcome = ExchangeOutcome::NoAnswer;
@@ -52,7 +60,30 @@ struct ExchangeResult {
     {
         return outcome == ExchangeOutcome::Answered && decoded != Decoded::InvalidHeader && decoded != Decoded::Incomplete;
     }
-    bool acknowledged() const { return answered() && status == AckStatus; }
+    AnswerVerdict verdict() const
+    {
+        switch (outcome) {
+        case ExchangeOutcome::Answered:
+        case ExchangeOutcome::Sent:
+        case ExchangeOutcome::NoAnswer:
+            break;
+        case ExchangeOutcome::NoConnection:
+        case ExchangeOutcome::Busy:
+        case ExchangeOutcome::LinkCheckFailed:
+        case ExchangeOutcome::SocketError:
+            return AnswerVerdict::Unreached;
+        }
+        if (!answered() || echo != codeOf(command))
+            return AnswerVerdict::NotConfirmed;
+        return status == AckStatus ? AnswerVerdict::Acknowledged : AnswerVerdict::Refused;
+    }
+    bool acknowledged() const { return verdict() == AnswerVerdict::Acknowledged; }
+    // For a request whose answer the tool does not interpret: only a refusal or a lost link fails it.
+    bool failedUninterpreted() const
+    {
+        const AnswerVerdict v = verdict();
+        return v == AnswerVerdict::Refused || v == AnswerVerdict::Unreached;
+    }
     // Nothing went wrong on the way: sent-only, or answered with an acknowledgement.
     bool delivered() const { return outcome == ExchangeOutcome::Sent || acknowledged(); }
 };
