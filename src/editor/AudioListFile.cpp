@@ -53,7 +53,8 @@ AudioListRead parseAudioListBytes(const QByteArray &bytes, const QString &source
     const auto encoding = QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8);
     QStringDecoder decoder(encoding);
     const QString text = decoder(bytes);
-    if (decoder.hasError()) {
+    // A lone surrogate would be written back as a replacement character.
+    if (decoder.hasError() || !text.isValidUtf16()) {
         read.error = QStringLiteral("%1 is not %2 text; it was not loaded and is left as it is. "
                                     "Save it as UTF-8 and open it again.")
                          .arg(source, encoding == QStringConverter::Utf8 ? QStringLiteral("UTF-8")
