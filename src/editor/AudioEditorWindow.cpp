@@ -44,11 +44,13 @@ AudioEditorWindow::AudioEditorWindow(UnitSession &session, Dialogs &dialogs, Cli
     ScratchFolder::removeIfMarked(ScratchFolder::pathIn(QDir::currentPath()));
     installWheelGuard();
     device_.onStep = [this](const ConfigurationStep &step) { presenter_.showStep(step); };
+    player_.onFailed = [this](const QString &path) { presenter_.playFailed(path); };
     createControls();
 }
 
 AudioEditorWindow::~AudioEditorWindow()
 {
+    player_.onFailed = nullptr;
     if (session_.transfer.sdGauge == gauge_)
         session_.transfer.sdGauge = nullptr;
 }
@@ -114,14 +116,15 @@ void AudioEditorWindow::switchJob(EditorJob job)
 {
     gauge_->setValue(0);
     if (job == EditorJob::Device && !session_.status.statusValid) {
-        projectJobRadio_->setChecked(true);
-        onProjectJobSelected();
+        projectJobRadio_->setChecked(true); // its toggle switches back
         return;
     }
     if (job == EditorJob::Project) {
         setJobControls(job);
         playSourceRadio_->setChecked(true);
-        showOutcome(device_.enterProjectJob());
+        const EditorOutcome opened = device_.enterProjectJob();
+        showOutcome(opened);
+        presenter_.showProjectOpened(opened, store_.directories().activeDir);
     } else {
         enterDeviceJob();
     }
@@ -135,7 +138,10 @@ void AudioEditorWindow::enterDeviceJob()
     setJobControls(EditorJob::Device);
     playDeviceRadio_->setChecked(true);
     log_->clear();
-    showOutcome(device_.enterDeviceJob());
+    presenter_.startReading();
+    const EditorOutcome read = device_.enterDeviceJob();
+    showOutcome(read);
+    presenter_.showReadEnd(read);
 }
 
 void AudioEditorWindow::setJobControls(EditorJob job)
@@ -152,28 +158,32 @@ void AudioEditorWindow::setJobControls(EditorJob job)
 
 void AudioEditorWindow::onWriteDeviceClicked()
 {
-    const DeviceWriteResult result = device_.writeDevice(inputRows(), alarmMode());
-    appendLog(result.log);
-    if (!result.error.isEmpty())
-        presenter_.showOutcome({.error = result.error});
+    presenter_.showWriteSummary(device_.writeDevice(inputRows(), alarmMode()));
 }
 
 void AudioEditorWindow::onReadDeviceClicked()
 {
-    showOutcome(device_.readDevice());
+    presenter_.startReading();
+    const EditorOutcome read = device_.readDevice();
+    showOutcome(read);
+    presenter_.showReadEnd(read);
 }
 
 // ---- project ------------------------------------------------------------------------
 
 void AudioEditorWindow::onLoadProjectClicked()
 {
-    showOutcome(store_.chooseProjectDir());
+    const EditorOutcome opened = store_.chooseProjectDir();
+    showOutcome(opened);
+    presenter_.showProjectOpened(opened, store_.directories().activeDir);
     showActiveDir();
 }
 
 void AudioEditorWindow::onSaveProjectClicked()
 {
-    showOutcome(store_.saveProject(inputRows(), alarmMode()));
+    const EditorOutcome saved = store_.saveProject(inputRows(), alarmMode());
+    showOutcome(saved);
+    presenter_.showSaved(saved, store_.directories().activeDir);
 }
 
 void AudioEditorWindow::onGridDoubleClicked(int tableRow, int column)
@@ -203,19 +213,21 @@ void AudioEditorWindow::onPlayClicked()
     appendLog({shortName});
     if (shortName.isEmpty())
         return;
-    const QString name = clipText(clipNumber);
+    QString path;
     if (playSourceRadio_->isChecked()) {
-        const QString path = store_.audioList().slot(clipNumber).sourcePath;
+        path = store_.audioList().slot(clipNumber).sourcePath;
         presenter_.playingSource(path);
-        player_.play(path);
     } else if (device_.job() == EditorJob::Device) {
-        presenter_.playingOnUnit(name);
-        session_.link.playClip(std::uint8_t(clipNumber));
+        presenter_.playingOnUnit(clipText(clipNumber), session_.link.playClip(std::uint8_t(clipNumber)));
+        return;
     } else {
-        const QString path = store_.directories().activeDir + clipFileName(clipNumber);
+        path = store_.directories().activeDir + clipFileName(clipNumber);
         presenter_.playingProject(path);
-        player_.play(path);
     }
+    if (player_.hasAudioOutput())
+        player_.play(path);
+    else
+        presenter_.noAudioOutput(path);
 }
 
 void AudioEditorWindow::onStopClicked()
@@ -225,8 +237,7 @@ void AudioEditorWindow::onStopClicked()
         player_.stop();
     if (playSourceRadio_->isChecked())
         return;
-    presenter_.stoppedOnUnit();
-    session_.link.stopPlayback();
+    presenter_.stoppedOnUnit(session_.link.stopPlayback());
 }
 
 void AudioEditorWindow::onChannelTestClicked()
@@ -237,18 +248,17 @@ void AudioEditorWindow::onChannelTestClicked()
         presenter_.inputNotTestable(input);
         return;
     }
-    session_.link.channelTest(true, std::uint8_t(*code));
+    presenter_.testStarted(input, session_.link.channelTest(true, std::uint8_t(*code)));
 }
 
 void AudioEditorWindow::onStopTestClicked()
 {
-    presenter_.testStopped();
-    session_.link.channelTest(false, 0);
+    presenter_.testStopped(session_.link.channelTest(false, 0));
 }
 
-void AudioEditorWindow::onModeChosen(int index)
+void AudioEditorWindow::onModeChosen()
 {
-    applyInputLayout(index);
+    applyInputLayout(alarmMode());
 }
 
 // ---- volume -------------------------------------------------------------------------
@@ -302,7 +312,7 @@ void AudioEditorWindow::rebuildClipSelectors()
 
 void AudioEditorWindow::applyTable(const AppliedTable &applied)
 {
-    modeSelector_->setCurrentIndex(applied.mode);
+    showMode(applied.mode);
     applyInputLayout(applied.mode);
     for (int k = 0; k < inputRowCount; ++k) {
         const InputRow &row = applied.rows[k];
@@ -311,6 +321,18 @@ void AudioEditorWindow::applyTable(const AppliedTable &applied)
         rows_[k].repeatEdit->setText(row.repeatText);
         rows_[k].alarmCheckBox->setChecked(row.alarmOutput);
     }
+}
+
+void AudioEditorWindow::showMode(int mode)
+{
+    // A table made elsewhere may carry a mode the selector does not offer: it shows, and
+    // is saved again, as loaded.
+    const QSignalBlocker quiet(modeSelector_);
+    while (modeSelector_->count() > offeredModes)
+        modeSelector_->removeItem(offeredModes);
+    if (mode >= offeredModes)
+        modeSelector_->addItem(QString::number(mode));
+    modeSelector_->setCurrentText(QString::number(mode));
 }
 
 void AudioEditorWindow::applyInputLayout(int mode)
@@ -346,7 +368,7 @@ InputRows AudioEditorWindow::inputRows() const
 
 int AudioEditorWindow::alarmMode() const
 {
-    return modeSelector_->currentIndex();
+    return modeSelector_->currentText().toInt();
 }
 
 int AudioEditorWindow::currentClipNumber() const

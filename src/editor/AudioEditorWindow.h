@@ -55,7 +55,7 @@ public slots:
     void onStopClicked();
     void onChannelTestClicked();
     void onStopTestClicked();
-    void onModeChosen(int index);
+    void onModeChosen();
     void onVolumeMoved(int position);
     void onWorkFolderCheckClicked();
 
@@ -86,6 +86,7 @@ private:
     void showAudioList();
     void rebuildClipSelectors();
     void applyTable(const AppliedTable &applied);
+    void showMode(int mode);
     void applyInputLayout(int mode);
     void showActiveDir();
     InputRows inputRows() const;

@@ -102,8 +102,15 @@ QWidget *AudioEditorWindow::createJobBlock()
     projectJobRadio_ = namedRadio(QStringLiteral("RadioButton5"), QStringLiteral("Edit Project"), jobGroup);
     deviceJobRadio_ = namedRadio(QStringLiteral("RadioButton4"), QStringLiteral("Edit Device"), jobGroup);
     projectJobRadio_->setChecked(true);
-    connect(projectJobRadio_, &QRadioButton::clicked, this, &AudioEditorWindow::onProjectJobSelected);
-    connect(deviceJobRadio_, &QRadioButton::clicked, this, &AudioEditorWindow::onDeviceJobSelected);
+    // Only a change of job switches: a click on the job already chosen keeps the rows.
+    connect(projectJobRadio_, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen)
+            onProjectJobSelected();
+    });
+    connect(deviceJobRadio_, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen)
+            onDeviceJobSelected();
+    });
     auto *jobLayout = new QHBoxLayout(jobGroup);
     jobLayout->addWidget(projectJobRadio_);
     jobLayout->addWidget(deviceJobRadio_);
@@ -256,7 +263,7 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     modeSelector_ = new QComboBox(group);
     modeSelector_->setObjectName(QStringLiteral("ComboBox1"));
     modeSelector_->setToolTip(QStringLiteral("Select Alarm Mode"));
-    for (int mode = 0; mode <= 7; ++mode)
+    for (int mode = 0; mode < offeredModes; ++mode)
         modeSelector_->addItem(QString::number(mode));
     connect(modeSelector_, &QComboBox::currentIndexChanged, this, &AudioEditorWindow::onModeChosen);
 
