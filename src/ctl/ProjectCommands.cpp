@@ -170,10 +170,10 @@ int readProject(const CtlOptions &options, const std::string &folder)
     // Both files arrive before either is written: a failed read leaves the folder as it was.
     const DeviceFileRead list = device.readDeviceFile(audioListFileName, audioListImageCapacity);
     if (!list.ok())
-        return CtlNoUsableAnswer;
+        return list.transfer.ok() ? int(CtlNoUsableAnswer) : session.exitFor(list.transfer);
     const DeviceFileRead table = device.readDeviceFile(alarmTableFileName, alarmTableSize);
     if (!table.ok())
-        return CtlNoUsableAnswer;
+        return table.transfer.ok() ? int(CtlNoUsableAnswer) : session.exitFor(table.transfer);
     if (!QDir().mkpath(project.folder()))
         return fail("cannot create " + project.folder());
     for (const auto &[name, bytes] : {std::pair{alarmTableFileName, table.bytes}, std::pair{audioListFileName, list.bytes}})
