@@ -146,6 +146,8 @@ NoteText transferNote(const TransferNote &note)
         return {"Send MCUImg CheckSum => "
                     + QStringLiteral("%1").arg(std::uint32_t(note.value), 8, 16, QLatin1Char('0')).toUpper(),
                 {}};
+    case TransferNote::FirmwareUnconfirmed:
+        return {QStringLiteral("F/W image sent, not confirmed: the model was not recognised"), {}};
     }
     return {};
 }
