@@ -5,6 +5,9 @@
 #include "Dialogs.h"
 #include "IndicatorShape.h"
 #include "LinkLog.h"
+#include "LinkLogCapture.h"
+#include "LinkStateIndicator.h"
+#include "LogViewer.h"
 #include "MonitorWidgets.h"
 #include "UnitSession.h"
 #include "StatusPanels.h"
@@ -32,6 +35,7 @@ MonitorWindow::MonitorWindow(UnitSession &session, Dialogs &dialogs, QWidget *pa
     , dialogs_(dialogs)
     , presenter_(*this, session, dialogs)
 {
+    LinkLogCapture::instance(); // the log viewer shows the lines since start
     setObjectName(QStringLiteral("Form1"));
     installWheelGuard(); // the wheel must not move the volume slider
     setWindowTitle(QStringLiteral("ZOR WiFi V1.20(20200213)"));
@@ -115,7 +119,7 @@ void MonitorWindow::onPollTick()
         QTimer *timer;
         ~Restart() { timer->start(); }
     } restart{pollTimer_};
-    session_.poll.tick();
+    presenter_.pollTicked(session_.poll.tick());
 }
 
 void MonitorWindow::onVolumeSendDelay()
@@ -210,6 +214,15 @@ void MonitorWindow::onAudioEditorClicked()
         setStatusLine(QString());
 }
 
+void MonitorWindow::onLogClicked()
+{
+    if (!logViewer_)
+        logViewer_ = new LogViewer(LinkLogCapture::instance(), dialogs_, this);
+    logViewer_->show();
+    logViewer_->raise();
+    logViewer_->activateWindow();
+}
+
 bool MonitorWindow::runModal(QDialog *window)
 {
     if (!window || session_.link.busy)
@@ -294,6 +307,11 @@ void MonitorWindow::appendLog(const QString &line)
 {
     qCInfo(zorLink).noquote() << line; // the hidden list is never shown: QT_LOGGING_RULES shows it
     logList_->appendPlainText(line);
+}
+
+void MonitorWindow::showLinkState(LinkState state, const QString &text)
+{
+    linkState_->showState(state, text);
 }
 
 void MonitorWindow::showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits)

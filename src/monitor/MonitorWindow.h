@@ -8,6 +8,9 @@
 class ClickableImage;
 class Dialogs;
 class IndicatorShape;
+class LinkStateIndicator;
+class LogViewer;
+class QMenuBar;
 class QDialog;
 class QFrame;
 class QGroupBox;
@@ -44,6 +47,7 @@ public:
     void setDeviceModeText(const QString &text) override;
     void setSdText(const QString &text) override;
     void appendLog(const QString &line) override;
+    void showLinkState(LinkState state, const QString &text) override;
     void showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits) override;
     void showVolume(std::uint8_t volume) override;
     void showArmed(bool armed) override;
@@ -71,6 +75,7 @@ public slots:
     void onRefreshClicked();
     void onLocatorClicked();
     void onAudioEditorClicked();
+    void onLogClicked();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -78,6 +83,7 @@ protected:
 
 private:
     void createControls();
+    void createMenu();
     QWidget *createStatusBlock();
     QWidget *createInputBlock();
     QWidget *createRelayBlock();
@@ -96,6 +102,7 @@ private:
     bool firstActivationQueued_ = false;
     QDialog *setupWindow_ = nullptr;
     QDialog *audioEditorWindow_ = nullptr;
+    LogViewer *logViewer_ = nullptr; // made when first asked for
 
     QColor relayOnColor_;
     QColor inputActiveColor_;
@@ -128,7 +135,9 @@ private:
     StatusPanels *modeBar_ = nullptr;     // device mode, SD
     StatusPanels *channelBar_ = nullptr;  // status line, firmware
     StatusPanels *addressBar_ = nullptr;  // MAC, address
+    LinkStateIndicator *linkState_ = nullptr;
     QPlainTextEdit *logList_ = nullptr;
+    QMenuBar *menuBar_ = nullptr;
     QTimer *pollTimer_ = nullptr;
     QTimer *volumeSendTimer_ = nullptr;
 
