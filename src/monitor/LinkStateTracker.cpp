@@ -8,6 +8,7 @@ LinkStateTracker::LinkStateTracker(std::function<QTime()> clock)
 bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
 {
     const LinkState before = state_;
+    const QTime sinceBefore = silentSince_;
     switch (tick.action) {
     case PollLoop::Action::LinkCheckFailed:
         state_ = LinkState::NoConnection;
@@ -39,7 +40,7 @@ bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
     default:
         break;
     }
-    return state_ != before;
+    return state_ != before || silentSince_ != sinceBefore;
 }
 
 void LinkStateTracker::reset()
