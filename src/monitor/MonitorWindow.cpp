@@ -10,6 +10,7 @@
 #include "LogViewer.h"
 #include "MonitorWidgets.h"
 #include "UnitSession.h"
+#include "UnitsWindow.h"
 #include "StatusPanels.h"
 
 #include <QApplication>
@@ -61,6 +62,12 @@ void MonitorWindow::setSecondaryWindows(QDialog *setupWindow, QDialog *audioEdit
 {
     setupWindow_ = setupWindow;
     audioEditorWindow_ = audioEditorWindow;
+}
+
+void MonitorWindow::setScanSubnets(const QStringList &subnets)
+{
+    scanSubnets_ = subnets;
+    scanSubnetsSet_ = true;
 }
 
 // ---- window events ------------------------------------------------------------------
@@ -221,6 +228,23 @@ void MonitorWindow::onLogClicked()
     logViewer_->show();
     logViewer_->raise();
     logViewer_->activateWindow();
+}
+
+void MonitorWindow::onUnitsClicked()
+{
+    if (!unitsWindow_) {
+        unitsWindow_ = new UnitsWindow(dialogs_, scanSubnetsSet_ ? scanSubnets_ : defaultScanSubnets(), this);
+        connect(unitsWindow_, &UnitsWindow::useAddress, this, &MonitorWindow::useUnitAddress);
+    }
+    unitsWindow_->show();
+    unitsWindow_->raise();
+    unitsWindow_->activateWindow();
+}
+
+void MonitorWindow::useUnitAddress(const QString &address)
+{
+    addressEdit_->setText(address);
+    onStaticIpClicked();
 }
 
 bool MonitorWindow::runModal(QDialog *window)

@@ -22,6 +22,7 @@ class QTimer;
 class QToolButton;
 class StatusPanels;
 class UnitSession;
+class UnitsWindow;
 
 // The monitor window: the unit's live state and its controls. The poll timer drives the
 // session's poll loop; the presenter words whatever the link reports.
@@ -32,6 +33,8 @@ public:
 
     // The setup and audio editor windows, opened modally from the window's images.
     void setSecondaryWindows(QDialog *setupWindow, QDialog *audioEditorWindow);
+    // What the Units window offers to scan; the PC's own subnets unless set.
+    void setScanSubnets(const QStringList &subnets);
 
     // MonitorView
     QString statusLine() const override;
@@ -76,6 +79,9 @@ public slots:
     void onLocatorClicked();
     void onAudioEditorClicked();
     void onLogClicked();
+    void onUnitsClicked();
+    // A unit picked in the Units window: taken as if typed and applied with "Static IP".
+    void useUnitAddress(const QString &address);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -102,7 +108,10 @@ private:
     bool firstActivationQueued_ = false;
     QDialog *setupWindow_ = nullptr;
     QDialog *audioEditorWindow_ = nullptr;
-    LogViewer *logViewer_ = nullptr; // made when first asked for
+    LogViewer *logViewer_ = nullptr;     // made when first asked for
+    UnitsWindow *unitsWindow_ = nullptr; // the same
+    QStringList scanSubnets_;
+    bool scanSubnetsSet_ = false;
 
     QColor relayOnColor_;
     QColor inputActiveColor_;

@@ -77,6 +77,9 @@ void MonitorWindow::createMenu()
     // Beyond the unit's own controls, so it sits above them and moves none of them.
     menuBar_ = new QMenuBar(this);
     menuBar_->setObjectName(QStringLiteral("MenuBar"));
+    QAction *units = menuBar_->addAction(QStringLiteral("Units…"));
+    units->setObjectName(QStringLiteral("UnitsAction"));
+    connect(units, &QAction::triggered, this, &MonitorWindow::onUnitsClicked);
     QAction *log = menuBar_->addAction(QStringLiteral("Log…"));
     log->setObjectName(QStringLiteral("LogAction"));
     connect(log, &QAction::triggered, this, &MonitorWindow::onLogClicked);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "UnitScan.h"
+
+#include <QList>
+#include <QString>
+
+// The units found, as CSV: a header line, then one line per unit with the fields of the
+// scan, in its order. Texts the unit reports cannot start a spreadsheet formula.
+QString sightingsCsv(const QList<UnitSighting> &sightings);
