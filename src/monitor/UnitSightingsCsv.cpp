@@ -25,7 +25,7 @@ QString sightingsCsv(const QList<UnitSighting> &sightings)
     for (const UnitSighting &unit : sightings) {
         const QStringList fields = {textField(unit.address), textField(unit.model), textField(unit.mac),
                                     textField(unit.location), textField(unit.firmware), textField(unit.sd),
-                                    QString::number(unit.rssi), textField(unit.wifiMode)};
+                                    unit.rssi != 0 ? QString::number(unit.rssi) : QString(), textField(unit.wifiMode)};
         csv += fields.join(u',') + u'\n';
     }
     return csv;
