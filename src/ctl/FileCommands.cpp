@@ -23,10 +23,12 @@ int exitFor(const CtlSession &session, const TransferResult &result, const QStri
         printLine(stderr, "zorctl: " + file + ": " + result.error);
         return CtlUsage;
     case TransferOutcome::Refused:
-        printLine(stderr, "zorctl: the unit refused " + file);
+        printLine(stderr, (result.announcement.verdict() == AnswerVerdict::Refused ? "zorctl: the unit refused "
+                                                                                   : "zorctl: the unit did not confirm ")
+                              + file);
         return CtlNoUsableAnswer;
     case TransferOutcome::TimedOut:
-        printLine(stderr, "zorctl: " + file + ": the data stopped coming");
+        printLine(stderr, "zorctl: " + file + ": " + result.error);
         return CtlNoUsableAnswer;
     case TransferOutcome::Failed:
         break;
