@@ -7,6 +7,7 @@
 #include "EditorFiles.h"
 #include "NoDialogs.h"
 #include "ProjectStore.h"
+#include "UnitTexts.h"
 
 #include <CLI/CLI.hpp>
 #include <QDir>
@@ -122,8 +123,9 @@ void printProject(const QJsonObject &project, bool json)
     }
     for (const QJsonValue value : project["clips"].toArray()) {
         const QJsonObject clip = value.toObject();
-        printLine(stdout, QStringLiteral("clip %1: %2 (%3)").arg(clipText(clip["number"].toInt()),
-                                                                  clip["name"].toString(), clip["source"].toString()));
+        printLine(stdout, QStringLiteral("clip %1: %2 (%3)")
+                              .arg(clipText(clip["number"].toInt()), UnitTexts::visibleText(clip["name"].toString()),
+                                   UnitTexts::visibleText(clip["source"].toString())));
     }
 }
 
@@ -131,9 +133,9 @@ void printStep(const ConfigurationStep &step)
 {
     const StepText text = configurationStepText(step);
     if (!text.status.isEmpty())
-        printLine(stderr, text.status);
+        printLine(stderr, UnitTexts::visibleText(text.status));
     if (!text.error.isEmpty())
-        printLine(stderr, "zorctl: " + text.error);
+        printLine(stderr, "zorctl: " + UnitTexts::visibleText(text.error));
 }
 
 int writeProject(const CtlOptions &options, const std::string &folder)
