@@ -86,7 +86,7 @@ void MonitorPresenter::showDeviceInformation(const ExchangeResult &result)
 
     view_.setMacText("Dev MAC: " + UnitTexts::mac(status));
     view_.setLocationColor(QColor(64, 132, 118));
-    view_.setLocationText("Locate: " + fromSingleByte(status.location));
+    view_.setLocationText("Locate: " + UnitTexts::visibleText(fromSingleByte(status.location)));
     view_.setSdText(UnitTexts::sd(status));
     view_.setFirmwareText(UnitTexts::firmware(status));
     if (result.rssiReported)
