@@ -212,10 +212,10 @@ int readProject(const CtlOptions &options, const std::string &folder)
     // Both files arrive before either is written: a failed read leaves the folder as it was.
     const DeviceFileRead list = device.readDeviceFile(audioListFileName, audioListImageCapacity);
     if (!list.ok())
-        return CtlNoUsableAnswer;
+        return list.transfer.ok() ? int(CtlNoUsableAnswer) : session.exitFor(list.transfer);
     const DeviceFileRead table = device.readDeviceFile(alarmTableFileName, alarmTableSize);
     if (!table.ok())
-        return CtlNoUsableAnswer;
+        return table.transfer.ok() ? int(CtlNoUsableAnswer) : session.exitFor(table.transfer);
     // What cannot be opened as a project is not stored as one.
     if (const AudioListRead read = parseAudioListBytes(list.bytes, "the unit's " + audioListFileName); !read.error.isEmpty())
         return fail(read.error);
