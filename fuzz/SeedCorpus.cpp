@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
+#include <QStringEncoder>
 
 namespace {
 void writeSeed(const QString &folder, const QString &name, const QByteArray &bytes)
@@ -103,6 +104,11 @@ int main(int argc, char **argv)
     list.setSource(2, "/home/installer/clips/alarm.mp3");
     list.setSource(5, "005.mp3");
     writeSeed(project, "m3fn", audioListBytes(list));
+    // The same list in UTF-16 by its mark, with a CR inside a line as a unit may send one.
+    AudioList unitList = list;
+    unitList.setSource(3, "/a\rb.mp3");
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    writeSeed(project, "m3fn-utf16", utf16(QString::fromUtf8(audioListBytes(unitList).mid(3))));
     AlarmTable table;
     InputRows rows;
     rows[0] = {{"1", "2", "None", "None"}, "3", true};

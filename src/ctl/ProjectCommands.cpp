@@ -17,6 +17,8 @@
 
 namespace {
 
+// Lines of project files and of the unit's list may hold control characters: a terminal
+// sees them as escapes.
 void note(const QString &text)
 {
     printLine(stderr, "zorctl: " + UnitTexts::visibleText(text));
