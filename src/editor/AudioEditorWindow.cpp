@@ -23,10 +23,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 const QSize designedSize(1208, 602);
 // Room left on the screen for a window manager's frame and title bar.
 const QSize frameAllowance(8, 32);
+constexpr int statusTextWidth = 800;
 constexpr int wheelNotch = 120;
 } // namespace
 
@@ -72,6 +75,7 @@ void AudioEditorWindow::fitToScreen()
     const QRect available = screen()->availableGeometry();
     setFixedSize(designedSize.boundedTo(available.size() - frameAllowance));
     move(available.center() - rect().center());
+    statusText_->setFixedWidth(std::min(statusTextWidth, width() * 2 / 3));
 }
 
 void AudioEditorWindow::showEvent(QShowEvent *event)

@@ -26,9 +26,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int statusTextWidth = 800;
-// The designed client area less the status bar.
-const QSize designedContentSize(1208, 578);
 constexpr int gridRowHeight = 22;
 constexpr int initialVolume = 4;
 
@@ -67,9 +64,9 @@ QRadioButton *namedRadio(const QString &name, const QString &caption, QWidget *p
 
 void AudioEditorWindow::createControls()
 {
-    // Below the designed size the content scrolls; the status bar stays in sight.
+    // Where the window is smaller than its content needs, the content scrolls; the status
+    // bar stays in sight.
     auto *content = new QWidget;
-    content->setMinimumSize(designedContentSize);
     auto *columns = new QHBoxLayout(content);
     columns->setContentsMargins(6, 6, 6, 0);
     auto *left = new QVBoxLayout;
@@ -96,7 +93,6 @@ void AudioEditorWindow::createControls()
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
     statusBar_->setSizeGripEnabled(false);
     statusText_ = new QLabel(statusBar_);
-    statusText_->setMaximumWidth(statusTextWidth);
     gauge_ = new StatusGauge(statusBar_);
     statusBar_->addWidget(statusText_);
     statusBar_->addWidget(gauge_, 1);
@@ -256,6 +252,7 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     auto *scrolled = new QWidget;
     auto *scrolledLayout = new QVBoxLayout(scrolled);
     scrolledLayout->setSpacing(0);
+    scrolledLayout->setContentsMargins(0, 0, 0, 0); // rows line up with the first group's
     auto *binaryLayout = new QVBoxLayout(binaryGroup_);
     binaryLayout->setSpacing(0);
     binaryLayout->addWidget(rows_.createHeader(binaryGroup_, scrollBox_->frameWidth()));
@@ -271,6 +268,10 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     }
     scrolledLayout->addStretch(1);
     scrollBox_->setWidget(scrolled);
+    // The rows scroll up and down only: the box is as wide as a row and its scroll bar.
+    scrollBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollBox_->setMinimumWidth(scrolled->minimumSizeHint().width() + scrollBox_->verticalScrollBar()->sizeHint().width()
+                                + 2 * scrollBox_->frameWidth());
     scrollBox_->verticalScrollBar()->setSingleStep(scrolled->layout()->itemAt(0)->sizeHint().height());
     // Every part of the box scrolls it: a turn over a row's control must not be lost.
     scrolled->installEventFilter(this);
@@ -301,6 +302,7 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     layout->addLayout(top);
     layout->addWidget(firstGroup_);
     layout->addWidget(binaryGroup_, 1);
+    layout->addStretch(0); // takes the room while the binary group is hidden
     applyInputLayout(0);
     return group;
 }
