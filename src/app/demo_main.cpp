@@ -60,6 +60,25 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown
     watch->start(LinkWatchMs);
 }
 
+// For the memory benchmark: once linked, every window is opened and closed again, so that
+// all that the windows build is there; says so on stderr.
+void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
+{
+    auto *watch = new QTimer(&windows.monitor);
+    QObject::connect(watch, &QTimer::timeout, &windows.monitor, [watch, &session, &windows] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        for (QWidget *window : std::initializer_list<QWidget *>{&windows.setup, &windows.audioEditor}) {
+            window->show();
+            QCoreApplication::processEvents();
+            window->hide();
+        }
+        QTextStream(stderr) << "zorwifi-demo: all windows opened" << Qt::endl;
+    });
+    watch->start(LinkWatchMs);
+}
+
 // For unattended runs: every box goes to stderr instead of waiting for a click.
 class PrintedDialogs : public Dialogs {
 public:
@@ -131,6 +150,9 @@ int main(int argc, char *argv[])
                                         QStringLiteral("The alarm mode the editor shows in its screenshot."),
                                         QStringLiteral("mode"));
     editorModeOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption openWindowsOption(QStringLiteral("open-windows"),
+                                         QStringLiteral("Once linked, open and close every window."));
+    openWindowsOption.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
                                              QStringLiteral("Save the setup window once linked, then quit."),
                                              QStringLiteral("file"));
@@ -139,7 +161,7 @@ int main(int argc, char *argv[])
                                     QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits."));
     stallsOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, editorModeOption, setupScreenshotOption,
-                       stallsOption});
+                       openWindowsOption, stallsOption});
     parser.process(application);
     if (parser.isSet(stallsOption)) {
         dialogs.printing = true;
@@ -176,6 +198,8 @@ int main(int argc, char *argv[])
                                      : setupShot ? setupScreenshotOption
                                                  : screenshotOption;
     watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot), parser.value(editorModeOption));
+    if (parser.isSet(openWindowsOption))
+        openWindowsOnceLinked(session, windows);
     windows.monitor.show();
     return application.exec();
 }
