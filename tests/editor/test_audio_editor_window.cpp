@@ -3,6 +3,8 @@
 #include "AudioListFile.h"
 #include "InputRowLayout.h"
 #include "LinkDoubles.h"
+#include "NoDialogs.h"
+#include "ProjectPointerFile.h"
 #include "RecordingClipPlayer.h"
 #include "SimulatorThread.h"
 
@@ -294,6 +296,44 @@ private slots:
                                           : readFile(rig.folder.filePath("work/plist.cfg"));
         QCOMPARE(saved.size(), 512);
         QCOMPARE(int(saved[AlarmTableOffset::mode]), 9);
+    }
+
+    void refusedProjectIsNeitherOpenedNorWritten_data()
+    {
+        QTest::addColumn<bool>("atStart"); // named by "PRJ.cfg", else chosen with "Load Project"
+        QTest::newRow("Load Project") << false;
+        QTest::newRow("named by PRJ.cfg") << true;
+    }
+    void refusedProjectIsNeitherOpenedNorWritten()
+    {
+        QFETCH(bool, atStart);
+        WindowRig rig;
+        const QString refused = QDir::toNativeSeparators(rig.folder.filePath("refused") + "/");
+        writeFile(refused + "plist.cfg", QByteArray(600, '\x01'));
+        writeFile(refused + "m3fn.txt", audioListBytes(AudioList{}));
+        const QString pointer = rig.folder.filePath("PRJ.cfg");
+        if (atStart)
+            writeFile(pointer, projectPointerBytes(refused));
+        const QByteArray pointerBefore = readFile(pointer);
+        // The texts are the project store's own.
+        NoDialogs quiet;
+        ProjectStore probe(quiet, rig.folder.path());
+        const QString caption = QCoreApplication::applicationName();
+        if (atStart) {
+            rig.dialogs.expectMessageBox(probe.openEditor().error, caption, Dialogs::Error);
+            rig.open();
+            rig.dialogs.expectMessageBox(probe.saveProject({}, 0).error, caption, Dialogs::Error);
+        } else {
+            probe.openEditor();
+            rig.dialogs.expectChooseFolder(refused);
+            rig.dialogs.expectMessageBox(probe.openProjectFolder(refused).error, caption, Dialogs::Error);
+            rig.click("SpeedButton7");
+            QCOMPARE(rig.control<QLabel>("Label115")->text(), rig.workDir());
+        }
+        rig.click("SpeedButton9");
+        QCOMPARE(readFile(refused + "plist.cfg"), QByteArray(600, '\x01'));
+        QCOMPARE(readFile(refused + "m3fn.txt"), audioListBytes(AudioList{}));
+        QCOMPARE(readFile(pointer), pointerBefore);
     }
 
     void actionsLeaveAStatusText_data()
