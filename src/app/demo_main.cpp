@@ -10,6 +10,7 @@
 #include "ToolWindows.h"
 #include "UnitSession.h"
 
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QTextStream>
@@ -33,12 +34,12 @@ int refuse(const QString &message)
 // Tells once on stderr when the first device information is shown (the benchmarks wait for
 // this line), and takes the screenshot of `shown` when one was asked for.
 void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown, const QString &unit,
-                    const QString &screenshotPath)
+                    const QString &screenshotPath, const QString &alarmMode)
 {
     auto *watch = new QTimer(&monitor);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &shown, unit, screenshotPath] {
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &shown, unit, screenshotPath, alarmMode] {
         if (!session.status.linked)
             return;
         watch->stop();
@@ -47,10 +48,33 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown
         if (screenshotPath.isEmpty())
             return;
         shown.show();
+        if (!alarmMode.isEmpty())
+            if (auto *selector = shown.findChild<QComboBox *>(QStringLiteral("ComboBox1")))
+                selector->setCurrentText(alarmMode);
+        QCoreApplication::processEvents(); // lets the layouts settle before the picture
         const bool saved = shown.grab().save(screenshotPath);
         if (!saved)
             QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
         QCoreApplication::exit(saved ? 0 : 1);
+    });
+    watch->start(LinkWatchMs);
+}
+
+// For the memory benchmark: once linked, every window is opened and closed again, so that
+// all that the windows build is there; says so on stderr.
+void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
+{
+    auto *watch = new QTimer(&windows.monitor);
+    QObject::connect(watch, &QTimer::timeout, &windows.monitor, [watch, &session, &windows] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        for (QWidget *window : std::initializer_list<QWidget *>{&windows.setup, &windows.audioEditor}) {
+            window->show();
+            QCoreApplication::processEvents();
+            window->hide();
+        }
+        QTextStream(stderr) << "zorwifi-demo: all windows opened" << Qt::endl;
     });
     watch->start(LinkWatchMs);
 }
@@ -122,6 +146,13 @@ int main(int argc, char *argv[])
                                               QStringLiteral("Save the audio editor window once linked, then quit."),
                                               QStringLiteral("file"));
     editorScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption editorModeOption(QStringLiteral("editor-mode"),
+                                        QStringLiteral("The alarm mode the editor shows in its screenshot."),
+                                        QStringLiteral("mode"));
+    editorModeOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption openWindowsOption(QStringLiteral("open-windows"),
+                                         QStringLiteral("Once linked, open and close every window."));
+    openWindowsOption.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
                                              QStringLiteral("Save the setup window once linked, then quit."),
                                              QStringLiteral("file"));
@@ -129,7 +160,8 @@ int main(int argc, char *argv[])
     QCommandLineOption stallsOption(QStringLiteral("report-stalls"),
                                     QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits."));
     stallsOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption, stallsOption});
+    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, editorModeOption, setupScreenshotOption,
+                       openWindowsOption, stallsOption});
     parser.process(application);
     if (parser.isSet(stallsOption)) {
         dialogs.printing = true;
@@ -165,7 +197,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption &shot = editorShot ? editorScreenshotOption
                                      : setupShot ? setupScreenshotOption
                                                  : screenshotOption;
-    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
+    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot), parser.value(editorModeOption));
+    if (parser.isSet(openWindowsOption))
+        openWindowsOnceLinked(session, windows);
     windows.monitor.show();
     return application.exec();
 }
