@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 #include <QTimer>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -98,47 +99,71 @@ void reportStalls(QObject *parent)
     timer->start(IntervalMs);
 }
 
+struct DemoOptions {
+    QCommandLineOption unit{QStringLiteral("unit"),
+                            QStringLiteral("Use the unit (e.g. zorsim) already serving this loopback address."),
+                            QStringLiteral("address")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"), QStringLiteral("Save the monitor window once linked, then quit."),
+                                  QStringLiteral("file")};
+    QCommandLineOption editorScreenshot{QStringLiteral("editor-screenshot"),
+                                        QStringLiteral("Save the audio editor window once linked, then quit."),
+                                        QStringLiteral("file")};
+    QCommandLineOption setupScreenshot{QStringLiteral("setup-screenshot"),
+                                       QStringLiteral("Save the setup window once linked, then quit."),
+                                       QStringLiteral("file")};
+    QCommandLineOption stalls{QStringLiteral("report-stalls"),
+                              QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits.")};
+
+    void describe(QCommandLineParser &parser)
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
+            "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
+        parser.addHelpOption();
+        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &stalls})
+            hidden->setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, stalls});
+    }
+};
+
+// Help needs no display: it is printed before the windowing system is opened.
+bool asksForHelp(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char *help : {"-h", "--help", "-?", "--help-all"})
+            if (std::strcmp(argv[i], help) == 0)
+                return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (asksForHelp(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("zorwifi-demo"));
+        QCommandLineParser parser;
+        DemoOptions options;
+        options.describe(parser);
+        parser.process(core); // prints the help and exits 0
+    }
     QtDialogs shownDialogs;
     PrintedDialogs dialogs(shownDialogs);
     ErrorReportingApplication application(argc, argv, dialogs);
     QCoreApplication::setApplicationName(QStringLiteral("zorwifi-demo"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
-        "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
-    parser.addHelpOption();
-    const QCommandLineOption unitOption(QStringLiteral("unit"),
-                                        QStringLiteral("Use the unit (e.g. zorsim) already serving this loopback address."),
-                                        QStringLiteral("address"));
-    QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save the monitor window once linked, then quit."),
-                                        QStringLiteral("file"));
-    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption editorScreenshotOption(QStringLiteral("editor-screenshot"),
-                                              QStringLiteral("Save the audio editor window once linked, then quit."),
-                                              QStringLiteral("file"));
-    editorScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
-                                             QStringLiteral("Save the setup window once linked, then quit."),
-                                             QStringLiteral("file"));
-    setupScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption stallsOption(QStringLiteral("report-stalls"),
-                                    QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits."));
-    stallsOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption, stallsOption});
+    DemoOptions demo;
+    demo.describe(parser);
     parser.process(application);
-    if (parser.isSet(stallsOption)) {
+    if (parser.isSet(demo.stalls)) {
         dialogs.printing = true;
         reportStalls(&application);
     }
 
-    const bool external = parser.isSet(unitOption);
-    const QString requested = external ? parser.value(unitOption) : QString::fromLatin1(EmbeddedUnitAddress);
+    const bool external = parser.isSet(demo.unit);
+    const QString requested = external ? parser.value(demo.unit) : QString::fromLatin1(EmbeddedUnitAddress);
     const auto address = demoUnitAddress(requested);
     if (!address)
         return refuse(QStringLiteral("--unit needs a loopback address such as 127.0.0.5, not \"%1\"").arg(requested));
@@ -161,14 +186,14 @@ int main(int argc, char *argv[])
         reportError(dialogs, QStringLiteral("Play Error! : ") + error);
     });
     ToolWindows windows(session, dialogs, player);
-    const bool editorShot = parser.isSet(editorScreenshotOption);
-    const bool setupShot = parser.isSet(setupScreenshotOption);
+    const bool editorShot = parser.isSet(demo.editorScreenshot);
+    const bool setupShot = parser.isSet(demo.setupScreenshot);
     QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
                      : setupShot ? static_cast<QWidget &>(windows.setup)
                                  : windows.monitor;
-    const QCommandLineOption &shot = editorShot ? editorScreenshotOption
-                                     : setupShot ? setupScreenshotOption
-                                                 : screenshotOption;
+    const QCommandLineOption &shot = editorShot ? demo.editorScreenshot
+                                     : setupShot ? demo.setupScreenshot
+                                                 : demo.screenshot;
     watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
     windows.monitor.show();
     return application.exec();
