@@ -11,7 +11,10 @@
 #include "ToolWindows.h"
 #include "UnitSession.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QTextStream>
 #include <QTimer>
@@ -99,6 +102,32 @@ void reportStalls(QObject *parent)
     timer->start(IntervalMs);
 }
 
+// The screen around a message box, frame and caption included: what a window manager shows.
+void saveBoxScreenshot(Dialogs &dialogs, const QString &path)
+{
+    auto *watch = new QTimer(qApp);
+    QObject::connect(watch, &QTimer::timeout, [watch, path] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        watch->stop();
+        // The window manager decorates the box a moment after it maps.
+        QTimer::singleShot(1000, box, [box, path] {
+            const QRect frame = box->frameGeometry().adjusted(-4, -4, 4, 4);
+            const bool saved = QGuiApplication::primaryScreen()
+                                   ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                                   .save(path);
+            if (!saved)
+                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
+            box->done(0);
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    });
+    watch->start(LinkWatchMs);
+    const QString verdict = QStringLiteral("F/W update Complete! Reboot to take effect");
+    dialogs.messageBox(verdict, verdict, Dialogs::Plain);
+}
+
 struct DemoOptions {
     QCommandLineOption unit{QStringLiteral("unit"),
                             QStringLiteral("Use the unit (e.g. zorsim) already serving this loopback address."),
@@ -111,6 +140,11 @@ struct DemoOptions {
     QCommandLineOption setupScreenshot{QStringLiteral("setup-screenshot"),
                                        QStringLiteral("Save the setup window once linked, then quit."),
                                        QStringLiteral("file")};
+    QCommandLineOption boxScreenshot{QStringLiteral("box-screenshot"),
+                                     QStringLiteral("Save a message box with its window frame, then quit."),
+                                     QStringLiteral("file")};
+    QCommandLineOption model{QStringLiteral("model"), QStringLiteral("Model code of the embedded unit (189 or 190)."),
+                             QStringLiteral("code"), QString::number(ModelZor06)};
     QCommandLineOption stalls{QStringLiteral("report-stalls"),
                               QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits.")};
 
@@ -120,9 +154,9 @@ struct DemoOptions {
             "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
             "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
         parser.addHelpOption();
-        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &stalls})
+        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot, &model, &stalls})
             hidden->setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, stalls});
+        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, model, stalls});
     }
 };
 
@@ -172,6 +206,7 @@ int main(int argc, char *argv[])
     if (!external) {
         SimulatorOptions options;
         options.liveIntervalMs = LiveIntervalMs;
+        options.model = std::uint8_t(parser.value(demo.model).toUInt());
         if (!simulator.start(QHostAddress(address->unit), options))
             return refuse(QStringLiteral("cannot start the simulated unit: %1").arg(simulator.errorString()));
         simulator.unit().updateState([](UnitState &state) { state.settings.location = "Demo unit"; });
@@ -196,5 +231,7 @@ int main(int argc, char *argv[])
                                                  : demo.screenshot;
     watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
     windows.monitor.show();
+    if (parser.isSet(demo.boxScreenshot))
+        QTimer::singleShot(0, [&] { saveBoxScreenshot(shownDialogs, parser.value(demo.boxScreenshot)); });
     return application.exec();
 }
