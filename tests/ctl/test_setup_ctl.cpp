@@ -11,7 +11,7 @@
 
 Q_DECLARE_METATYPE(UnitFaults)
 
-enum class Unit { Plain, Refusing, Silent, MisEchoing, Absent };
+enum class Unit { Plain, Refusing, Silent, MisEchoing, EchoingStatus, Absent };
 Q_DECLARE_METATYPE(Unit)
 
 namespace {
@@ -158,6 +158,8 @@ void SetupCtlTest::answerRule_data()
         << "/local/sta_ip.cfg: the unit answered another request (92)" << QString();
     QTest::newRow("device information echoed as 216 is not taken")
         << QStringList{"info"} << Unit::MisEchoing << 1 << "as if it were request 32" << QString();
+    QTest::newRow("device information echoed as a status answer (216) is not taken")
+        << QStringList{"--json", "info"} << Unit::EchoingStatus << 1 << "as if it were request 216" << QString();
     QTest::newRow("firmware on mis-echoed device information")
         << QStringList{"firmware", "IMAGE"} << Unit::MisEchoing << 1 << "as if it were request 32" << QString();
     QTest::newRow("refused write names the file") << location << Unit::Refusing << 1
@@ -191,8 +193,8 @@ void SetupCtlTest::answerRule()
     const QString address = nextAddress();
     SimulatorThread sim;
     std::unique_ptr<MisEchoingUnit> misEchoing;
-    if (unit == Unit::MisEchoing) {
-        misEchoing = std::make_unique<MisEchoingUnit>(QHostAddress(address));
+    if (unit == Unit::MisEchoing || unit == Unit::EchoingStatus) {
+        misEchoing = std::make_unique<MisEchoingUnit>(QHostAddress(address), unit == Unit::EchoingStatus ? 216 : 0);
     } else {
         UnitFaults faults;
         faults.negativeStatus = unit == Unit::Refusing;

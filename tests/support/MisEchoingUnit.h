@@ -9,11 +9,11 @@
 #include <QThread>
 #include <memory>
 
-// A unit that answers every request with status 6 but the code of another request (the
-// request's code XOR 1). Data connections are read and dropped. One connection at a time.
+// A unit that answers every request with status 6 but the code of another request: `echo`,
+// or else the request's code XOR 1. Data connections are read and dropped. One connection at a time.
 class MisEchoingUnit : public QThread {
 public:
-    explicit MisEchoingUnit(const QHostAddress &address) : address_(address)
+    explicit MisEchoingUnit(const QHostAddress &address, std::uint8_t echo = 0) : address_(address), echo_(echo)
     {
         start();
         ready_.acquire();
@@ -39,7 +39,7 @@ private:
                 continue;
             const QByteArray request = socket->readAll();
             if (request.size() >= 5 && request.startsWith(magic)) {
-                socket->write(magic + char(request[4] ^ 1) + char(6) + QByteArray(40, '\0'));
+                socket->write(magic + char(echo_ ? echo_ : request[4] ^ 1) + char(6) + QByteArray(40, '\0'));
                 socket->waitForBytesWritten(500);
             }
             while (socket->state() == QAbstractSocket::ConnectedState && socket->waitForReadyRead(3000))
@@ -48,5 +48,6 @@ private:
     }
 
     QHostAddress address_;
+    std::uint8_t echo_;
     QSemaphore ready_;
 };
