@@ -89,7 +89,10 @@ int putInFlash(const CtlOptions &options, const QString &name, const QString &pa
     CtlSession session(options);
     const QByteArray bytes = file.readAll();
     std::copy(bytes.cbegin(), bytes.cend(), reinterpret_cast<char *>(session.transfer.TransferBuffer.get()));
-    return exitFor(session, session.transfer.WriteBufferToFlash(name, std::uint32_t(bytes.size())), name);
+    const TransferResult result = session.transfer.WriteBufferToFlash(name, std::uint32_t(bytes.size()));
+    if (result.ok() && result.announcement.verdict() == AnswerVerdict::NotConfirmed)
+        printLine(stderr, "zorctl: note: the unit did not confirm " + name);
+    return exitFor(session, result, name);
 }
 
 } // namespace
