@@ -7,9 +7,9 @@
 #include "UnitSession.h"
 #include "UnitTexts.h"
 
-
-MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs)
-    : view_(view), session_(session), dialogs_(dialogs)
+MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs,
+                                   std::function<QTime()> clock)
+    : view_(view), session_(session), dialogs_(dialogs), linkState_(std::move(clock))
 {
     session_.link.events = this;
     session_.linkCheck.events = this;
@@ -114,8 +114,21 @@ void MonitorPresenter::showArmState()
 void MonitorPresenter::showNoDevice()
 {
     view_.showNoDevice();
+    // Whatever unit answers next, nothing of the last one may stand beside it.
+    view_.setMacText(QString());
+    view_.setFirmwareText(QString());
+    view_.setDeviceModeText(QString());
+    view_.setSdText(QString());
     session_.status.clearLiveState();
     showRelayAndInputs();
+    linkState_.reset();
+    view_.showLinkState(linkState_.state(), linkState_.text());
+}
+
+void MonitorPresenter::pollTicked(const PollLoop::Tick &tick)
+{
+    if (linkState_.follow(tick, session_.status.linked))
+        view_.showLinkState(linkState_.state(), linkState_.text());
 }
 
 void MonitorPresenter::transferNote(const TransferNote &note)

@@ -2,6 +2,7 @@
 
 #include "LinkCheck.h"
 #include "LinkEvents.h"
+#include "LinkStateTracker.h"
 #include "PollLoop.h"
 
 class Dialogs;
@@ -13,7 +14,8 @@ class UnitSession;
 // and reports socket failures of the command channel through the default error report.
 class MonitorPresenter : public LinkEvents, public LinkCheckEvents {
 public:
-    MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs);
+    MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs,
+                     std::function<QTime()> clock = &QTime::currentTime);
     ~MonitorPresenter() override;
 
     // LinkEvents
@@ -26,10 +28,12 @@ public:
 
     // The log line of what the poll loop is about to send.
     void pollSending(PollLoop::Action action, std::uint8_t code);
+    // What a poll tick did: the link-state indicator follows it.
+    void pollTicked(const PollLoop::Tick &tick);
     // The relay and inputs as the model has them; the arm buttons while the status is valid.
     void showRelayAndInputs();
     void showArmState();
-    // Controls off, bits cleared, status no longer valid.
+    // Controls off, bits cleared, status no longer valid, no panel of the last unit left.
     void showNoDevice();
     // A typed unit address: the log lines around it, and its error when it is not one.
     void addressEntered(const QString &entry, const QString &error);
@@ -42,4 +46,5 @@ private:
     MonitorView &view_;
     UnitSession &session_;
     Dialogs &dialogs_;
+    LinkStateTracker linkState_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkStateTracker.h"
+
 #include <QColor>
 #include <QString>
 #include <cstdint>
@@ -25,6 +27,8 @@ public:
     virtual void setDeviceModeText(const QString &text) = 0; // StatusBar3 panel 0
     virtual void setSdText(const QString &text) = 0;         // StatusBar3 panel 1
     virtual void appendLog(const QString &line) = 0;
+    // The small link-state indicator beside the status bars.
+    virtual void showLinkState(LinkState state, const QString &text) = 0;
 
     // Bits arrive already masked by the model's relay and input masks.
     virtual void showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits) = 0;

@@ -5,8 +5,12 @@
 #include "Dialogs.h"
 #include "IndicatorShape.h"
 #include "LinkLog.h"
+#include "LinkLogCapture.h"
+#include "LinkStateIndicator.h"
+#include "LogViewer.h"
 #include "MonitorWidgets.h"
 #include "UnitSession.h"
+#include "UnitsWindow.h"
 #include "StatusPanels.h"
 
 #include <QApplication>
@@ -32,6 +36,7 @@ MonitorWindow::MonitorWindow(UnitSession &session, Dialogs &dialogs, QWidget *pa
     , dialogs_(dialogs)
     , presenter_(*this, session, dialogs)
 {
+    LinkLogCapture::instance(); // the log viewer shows the lines since start
     setObjectName(QStringLiteral("Form1"));
     installWheelGuard(); // the wheel must not move the volume slider
     setWindowTitle(QStringLiteral("ZOR WiFi V1.20(20200213)"));
@@ -57,6 +62,12 @@ void MonitorWindow::setSecondaryWindows(QDialog *setupWindow, QDialog *audioEdit
 {
     setupWindow_ = setupWindow;
     audioEditorWindow_ = audioEditorWindow;
+}
+
+void MonitorWindow::setScanSubnets(const QStringList &subnets)
+{
+    scanSubnets_ = subnets;
+    scanSubnetsSet_ = true;
 }
 
 // ---- window events ------------------------------------------------------------------
@@ -115,7 +126,7 @@ void MonitorWindow::onPollTick()
         QTimer *timer;
         ~Restart() { timer->start(); }
     } restart{pollTimer_};
-    session_.poll.tick();
+    presenter_.pollTicked(session_.poll.tick());
 }
 
 void MonitorWindow::onVolumeSendDelay()
@@ -210,6 +221,32 @@ void MonitorWindow::onAudioEditorClicked()
         setStatusLine(QString());
 }
 
+void MonitorWindow::onLogClicked()
+{
+    if (!logViewer_)
+        logViewer_ = new LogViewer(LinkLogCapture::instance(), dialogs_, this);
+    logViewer_->show();
+    logViewer_->raise();
+    logViewer_->activateWindow();
+}
+
+void MonitorWindow::onUnitsClicked()
+{
+    if (!unitsWindow_) {
+        unitsWindow_ = new UnitsWindow(dialogs_, scanSubnetsSet_ ? scanSubnets_ : defaultScanSubnets(), this);
+        connect(unitsWindow_, &UnitsWindow::useAddress, this, &MonitorWindow::useUnitAddress);
+    }
+    unitsWindow_->show();
+    unitsWindow_->raise();
+    unitsWindow_->activateWindow();
+}
+
+void MonitorWindow::useUnitAddress(const QString &address)
+{
+    addressEdit_->setText(address);
+    onStaticIpClicked();
+}
+
 bool MonitorWindow::runModal(QDialog *window)
 {
     if (!window || session_.link.busy)
@@ -294,6 +331,11 @@ void MonitorWindow::appendLog(const QString &line)
 {
     qCInfo(zorLink).noquote() << line; // the hidden list is never shown: QT_LOGGING_RULES shows it
     logList_->appendPlainText(line);
+}
+
+void MonitorWindow::showLinkState(LinkState state, const QString &text)
+{
+    linkState_->showState(state, text);
 }
 
 void MonitorWindow::showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits)

@@ -8,6 +8,9 @@
 class ClickableImage;
 class Dialogs;
 class IndicatorShape;
+class LinkStateIndicator;
+class LogViewer;
+class QMenuBar;
 class QDialog;
 class QFrame;
 class QGroupBox;
@@ -19,6 +22,7 @@ class QTimer;
 class QToolButton;
 class StatusPanels;
 class UnitSession;
+class UnitsWindow;
 
 // The monitor window: the unit's live state and its controls. The poll timer drives the
 // session's poll loop; the presenter words whatever the link reports.
@@ -29,6 +33,8 @@ public:
 
     // The setup and audio editor windows, opened modally from the window's images.
     void setSecondaryWindows(QDialog *setupWindow, QDialog *audioEditorWindow);
+    // What the Units window offers to scan; the PC's own subnets unless set.
+    void setScanSubnets(const QStringList &subnets);
 
     // MonitorView
     QString statusLine() const override;
@@ -44,6 +50,7 @@ public:
     void setDeviceModeText(const QString &text) override;
     void setSdText(const QString &text) override;
     void appendLog(const QString &line) override;
+    void showLinkState(LinkState state, const QString &text) override;
     void showRelayAndInputs(std::uint8_t relayBits, std::uint8_t inputBits) override;
     void showVolume(std::uint8_t volume) override;
     void showArmed(bool armed) override;
@@ -71,6 +78,10 @@ public slots:
     void onRefreshClicked();
     void onLocatorClicked();
     void onAudioEditorClicked();
+    void onLogClicked();
+    void onUnitsClicked();
+    // A unit picked in the Units window: taken as if typed and applied with "Static IP".
+    void useUnitAddress(const QString &address);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -78,6 +89,7 @@ protected:
 
 private:
     void createControls();
+    void createMenu();
     QWidget *createStatusBlock();
     QWidget *createInputBlock();
     QWidget *createRelayBlock();
@@ -96,6 +108,10 @@ private:
     bool firstActivationQueued_ = false;
     QDialog *setupWindow_ = nullptr;
     QDialog *audioEditorWindow_ = nullptr;
+    LogViewer *logViewer_ = nullptr;     // made when first asked for
+    UnitsWindow *unitsWindow_ = nullptr; // the same
+    QStringList scanSubnets_;
+    bool scanSubnetsSet_ = false;
 
     QColor relayOnColor_;
     QColor inputActiveColor_;
@@ -128,7 +144,9 @@ private:
     StatusPanels *modeBar_ = nullptr;     // device mode, SD
     StatusPanels *channelBar_ = nullptr;  // status line, firmware
     StatusPanels *addressBar_ = nullptr;  // MAC, address
+    LinkStateIndicator *linkState_ = nullptr;
     QPlainTextEdit *logList_ = nullptr;
+    QMenuBar *menuBar_ = nullptr;
     QTimer *pollTimer_ = nullptr;
     QTimer *volumeSendTimer_ = nullptr;
 

@@ -3,6 +3,7 @@
 
 #include "ClickableImage.h"
 #include "IndicatorShape.h"
+#include "LinkStateIndicator.h"
 #include "MonitorIcons.h"
 #include "MonitorWidgets.h"
 #include "StatusPanels.h"
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QTimer>
@@ -28,6 +30,8 @@ void MonitorWindow::createControls()
 {
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(6, 4, 6, 4);
+    createMenu();
+    root->setMenuBar(menuBar_);
     root->setSpacing(10);
     root->addWidget(createStatusBlock());
     root->addWidget(createInputBlock());
@@ -46,6 +50,8 @@ void MonitorWindow::createControls()
     bars->setSpacing(1);
     for (StatusPanels *bar : {modeBar_, channelBar_, addressBar_})
         bars->addWidget(bar);
+    linkState_ = new LinkStateIndicator(this);
+    bars->addWidget(linkState_);
     root->addLayout(bars);
 
     logList_ = new QPlainTextEdit(this);
@@ -64,6 +70,19 @@ void MonitorWindow::createControls()
     volumeSendTimer_->setInterval(session_.timing.volumeSendDelayMs);
     volumeSendTimer_->setSingleShot(true);
     connect(volumeSendTimer_, &QTimer::timeout, this, &MonitorWindow::onVolumeSendDelay);
+}
+
+void MonitorWindow::createMenu()
+{
+    // Beyond the unit's own controls, so it sits above them and moves none of them.
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("MenuBar"));
+    QAction *units = menuBar_->addAction(QStringLiteral("Units…"));
+    units->setObjectName(QStringLiteral("UnitsAction"));
+    connect(units, &QAction::triggered, this, &MonitorWindow::onUnitsClicked);
+    QAction *log = menuBar_->addAction(QStringLiteral("Log…"));
+    log->setObjectName(QStringLiteral("LogAction"));
+    connect(log, &QAction::triggered, this, &MonitorWindow::onLogClicked);
 }
 
 QWidget *MonitorWindow::createStatusBlock()

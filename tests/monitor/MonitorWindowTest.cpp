@@ -2,6 +2,7 @@
 
 #include "FixedAdapterSource.h"
 #include "IndicatorShape.h"
+#include "LinkStateIndicator.h"
 #include "ScriptedDialogs.h"
 #include "SimulatorThread.h"
 #include "StatusPanels.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -68,6 +70,11 @@ T *control(MonitorWindow &form, const char *name)
 QString panel(MonitorWindow &form, const char *bar, int index)
 {
     return control<StatusPanels>(form, bar)->panelText(index);
+}
+
+QString linkState(MonitorWindow &form)
+{
+    return control<LinkStateIndicator>(form, "LinkState")->text();
 }
 
 } // namespace
@@ -317,6 +324,7 @@ void MonitorWindowTest::unitAnsweringForAnotherAddressNeverLinks()
         QCOMPARE(logLines().filter("Re-Get Device..").size(), turn);
         QVERIFY(!session_->status.linked);
     }
+    QCOMPARE(linkState(form), "Answering, not linked");
 }
 
 void MonitorWindowTest::connectTimeoutIsShownAndCleared()
@@ -460,5 +468,59 @@ void MonitorWindowTest::firstActivationFailureShowsOneBox()
     QCOMPARE(takeFrames(), QList<QByteArray>{});
 }
 
+void MonitorWindowTest::linkStateFollowsTheExchanges()
+{
+    MonitorWindow &form = createWindow();
+    QCOMPARE(linkState(form), "No connection");
+    linkUp();
+    QCOMPARE(linkState(form), "Linked, answering");
+    const QColor answering = control<LinkStateIndicator>(form, "LinkState")->color();
+
+    const auto locate = [&](const UnitFaults &faults) {
+        simulator_->setFaults(faults);
+        QTest::mouseClick(form.findChild<QWidget *>("Image3"), Qt::LeftButton);
+        tick();
+    };
+    UnitFaults silent;
+    silent.noAnswer = true;
+    locate(silent);
+    const QString silence = linkState(form);
+    QVERIFY2(QRegularExpression("^No answer since \\d\\d:\\d\\d:\\d\\d$").match(silence).hasMatch(), qPrintable(silence));
+    QTest::qWait(1100); // into another second
+    locate(silent); // the silence began at the first unanswered request
+    QCOMPARE(linkState(form), silence);
+
+    UnitFaults refusing;
+    refusing.refuseConnections = true;
+    locate(refusing);
+    QCOMPARE(linkState(form), "No connection");
+    locate(UnitFaults{});
+    QCOMPARE(linkState(form), "Linked, answering");
+    QCOMPARE(control<LinkStateIndicator>(form, "LinkState")->color(), answering);
+
+    adapters_->wifiRecords.clear();
+    session_->poll.tickCount = PollLoop::PollTurnTick;
+    tick();
+    QCOMPARE(linkState(form), "No connection");
+    QVERIFY(control<LinkStateIndicator>(form, "LinkState")->color() != answering);
+}
+
+void MonitorWindowTest::addressWithoutUnitShowsNoStaleIdentity()
+{
+    MonitorWindow &form = createWindow();
+    linkUp();
+    QVERIFY(!panel(form, "StatusBar1", 0).isEmpty());
+    const QString nobody = unitAddress_.left(unitAddress_.lastIndexOf('.') + 1) + "251";
+    control<QLineEdit>(form, "Edit2")->setText(nobody);
+    QTest::mouseClick(form.findChild<QWidget *>("SpeedButton5"), Qt::LeftButton);
+    tick();
+
+    QCOMPARE(form.statusLine(), "Connect Timeout");
+    QCOMPARE(panel(form, "StatusBar1", 1), "IP: " + nobody);
+    const QStringList identity = {panel(form, "StatusBar1", 0), panel(form, "StatusBar2", 1),
+                                  panel(form, "StatusBar3", 0), panel(form, "StatusBar3", 1)};
+    QCOMPARE(identity, QStringList(4, QString()));
+    QCOMPARE(linkState(form), "No connection");
+}
 
 QTEST_MAIN(MonitorWindowTest)

@@ -37,6 +37,8 @@ private slots:
     void secondaryWindows();
     void noSecondaryWindowWhileBusy();
     void firstActivationFailureShowsOneBox();
+    void linkStateFollowsTheExchanges();
+    void addressWithoutUnitShowsNoStaleIdentity();
 
 private:
     // A window whose poll timer only ticks when the test says so.

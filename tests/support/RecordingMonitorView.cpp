@@ -109,6 +109,12 @@ void RecordingMonitorView::appendLog(const QString &line)
     log.append(line);
 }
 
+void RecordingMonitorView::showLinkState(LinkState, const QString &text)
+{
+    record("showLinkState", text);
+    linkStateText = text;
+}
+
 void RecordingMonitorView::showRelayAndInputs(std::uint8_t relay, std::uint8_t inputs)
 {
     record("showRelayAndInputs", QString("%1,%2").arg(relay).arg(inputs));

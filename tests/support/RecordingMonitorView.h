@@ -25,6 +25,7 @@ public:
     QString firmwareText;
     QString deviceModeText;
     QString sdText;
+    QString linkStateText;
     std::uint8_t relayBits = 0;
     std::uint8_t inputBits = 0;
     std::uint8_t volume = 0;
@@ -49,6 +50,7 @@ public:
     void setDeviceModeText(const QString &text) override;
     void setSdText(const QString &text) override;
     void appendLog(const QString &line) override;
+    void showLinkState(LinkState state, const QString &text) override;
     void showRelayAndInputs(std::uint8_t relay, std::uint8_t inputs) override;
     void showVolume(std::uint8_t value) override;
     void showArmed(bool isArmed) override;

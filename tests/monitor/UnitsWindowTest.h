@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QObject>
+
+// The Units window: its scan of loopback subnets, the CSV export and "Use".
+class UnitsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void csvFields_data();
+    void csvFields();
+    void subnetEntryIsChecked_data();
+    void subnetEntryIsChecked();
+    void scanListsTheUnitsWithoutHoldingUpTheWindow();
+    void cancelAndCloseEndTheScan();
+};
