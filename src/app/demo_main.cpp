@@ -5,14 +5,17 @@
 #include "ErrorReport.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
+#include "LogViewer.h"
 #include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
 #include "UnitSession.h"
+#include "UnitsWindow.h"
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <memory>
@@ -52,6 +55,39 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown
         if (!saved)
             QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
         QCoreApplication::exit(saved ? 0 : 1);
+    });
+    watch->start(LinkWatchMs);
+}
+
+// Opens the Units window (and scans) or the Log viewer once linked, and saves it when it has
+// something to show.
+void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path)
+{
+    auto *watch = new QTimer(&monitor);
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, units, path, &session, &monitor] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        units ? monitor.onUnitsClicked() : monitor.onLogClicked();
+        QWidget *shown = units ? static_cast<QWidget *>(monitor.findChild<UnitsWindow *>()) : monitor.findChild<LogViewer *>();
+        const auto save = [shown, path] {
+            const bool saved = shown->grab().save(path);
+            if (!saved)
+                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
+            QCoreApplication::exit(saved ? 0 : 1);
+        };
+        if (!units) {
+            QTimer::singleShot(3500, shown, save); // a status poll or so
+            return;
+        }
+        auto *window = static_cast<UnitsWindow *>(shown);
+        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save] {
+            auto *table = window->findChild<QTableWidget *>(QStringLiteral("UnitTable"));
+            table->setFocus();
+            table->selectRow(0);
+            QTimer::singleShot(100, window, save);
+        });
+        window->startScan();
     });
     watch->start(LinkWatchMs);
 }
@@ -130,7 +166,16 @@ int main(int argc, char *argv[])
     QCommandLineOption stallsOption(QStringLiteral("report-stalls"),
                                     QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits."));
     stallsOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption, stallsOption});
+    QCommandLineOption unitsScreenshotOption(QStringLiteral("units-screenshot"),
+                                             QStringLiteral("Scan the unit's subnet in the Units window once linked, save it, then quit."),
+                                             QStringLiteral("file"));
+    unitsScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption logScreenshotOption(QStringLiteral("log-screenshot"),
+                                           QStringLiteral("Save the Log viewer a few seconds after the link, then quit."),
+                                           QStringLiteral("file"));
+    logScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, setupScreenshotOption, unitsScreenshotOption,
+                       logScreenshotOption, stallsOption});
     parser.process(application);
     if (parser.isSet(stallsOption)) {
         dialogs.printing = true;
@@ -161,6 +206,8 @@ int main(int argc, char *argv[])
         reportError(dialogs, QStringLiteral("Play Error! : ") + error);
     });
     ToolWindows windows(session, dialogs, player);
+    // The demo's Units window looks for units on loopback only, never on the PC's networks.
+    windows.monitor.setScanSubnets({address->subnetPrefix + QStringLiteral("0/24")});
     const bool editorShot = parser.isSet(editorScreenshotOption);
     const bool setupShot = parser.isSet(setupScreenshotOption);
     QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
@@ -169,7 +216,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption &shot = editorShot ? editorScreenshotOption
                                      : setupShot ? setupScreenshotOption
                                                  : screenshotOption;
-    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
+    const bool unitsShot = parser.isSet(unitsScreenshotOption);
+    if (unitsShot || parser.isSet(logScreenshotOption))
+        shootSatelliteOnLink(session, windows.monitor, unitsShot,
+                             parser.value(unitsShot ? unitsScreenshotOption : logScreenshotOption));
+    watchFirstLink(session, windows.monitor, shown, address->unit,
+                   unitsShot || parser.isSet(logScreenshotOption) ? QString() : parser.value(shot));
     windows.monitor.show();
     return application.exec();
 }
