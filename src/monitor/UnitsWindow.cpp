@@ -60,6 +60,7 @@ UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QW
     progress_->setRange(0, 1);
     progress_->setValue(0);
     summary_->setObjectName(QStringLiteral("ScanSummary"));
+    summary_->setTextFormat(Qt::PlainText); // may quote what was typed
     table_->setObjectName(QStringLiteral("UnitTable"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Address"), QStringLiteral("Model"), QStringLiteral("MAC"),
                                        QStringLiteral("Location"), QStringLiteral("Firmware"), QStringLiteral("SD"),
