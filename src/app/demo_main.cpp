@@ -2,7 +2,6 @@
 // Wi-Fi adapter on the unit's subnet, so every window can be tried without hardware.
 
 #include "DemoUnitAddress.h"
-#include "ErrorReport.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
 #include "LogViewer.h"
@@ -202,9 +201,6 @@ int main(int argc, char *argv[])
     session.link.deviceAddress = address->unit;
     session.linkCheck.subnetPrefix = address->subnetPrefix;
     QtClipPlayer player;
-    QObject::connect(&player, &QtClipPlayer::playbackFailed, [&dialogs](const QString &error) {
-        reportError(dialogs, QStringLiteral("Play Error! : ") + error);
-    });
     ToolWindows windows(session, dialogs, player);
     // The demo's Units window looks for units on loopback only, never on the PC's networks.
     windows.monitor.setScanSubnets({address->subnetPrefix + QStringLiteral("0/24")});

@@ -1,4 +1,3 @@
-#include "ErrorReport.h"
 #include "ErrorReportingApplication.h"
 #include "QtAdapterSource.h"
 #include "QtClipPlayer.h"
@@ -13,9 +12,6 @@ int main(int argc, char *argv[])
     QtAdapterSource adapters;
     UnitSession session(adapters);
     QtClipPlayer player;
-    QObject::connect(&player, &QtClipPlayer::playbackFailed, [&dialogs](const QString &error) {
-        reportError(dialogs, QStringLiteral("Play Error! : ") + error);
-    });
     ToolWindows windows(session, dialogs, player);
     windows.monitor.show();
     return application.exec();

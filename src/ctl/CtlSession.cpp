@@ -39,37 +39,49 @@ CtlSession::CtlSession(const CtlOptions &options)
 
 int CtlSession::exitFor(const ExchangeResult &result) const
 {
+    const int code = codeOf(result.command);
+    switch (result.verdict()) {
+    case AnswerVerdict::Acknowledged:
+        return CtlDone;
+    case AnswerVerdict::Refused:
+        printLine(stderr, QStringLiteral("zorctl: the unit refused request %1 (status %2)").arg(code).arg(result.status));
+        return CtlNoUsableAnswer;
+    case AnswerVerdict::Unreached:
+        if (result.outcome == ExchangeOutcome::NoConnection) {
+            printLine(stderr, "zorctl: no connection to " + address());
+            return CtlNoConnection;
+        }
+        if (!result.error.isEmpty())
+            printLine(stderr, "zorctl: " + result.error);
+        return CtlNoUsableAnswer;
+    case AnswerVerdict::NotConfirmed:
+        break;
+    }
     switch (result.outcome) {
-    case ExchangeOutcome::NoConnection:
-        printLine(stderr, "zorctl: no connection to " + address());
-        return CtlNoConnection;
+    case ExchangeOutcome::Sent:
+        return CtlDone;
     case ExchangeOutcome::NoAnswer:
         printLine(stderr, "zorctl: no answer from " + address());
         return CtlNoUsableAnswer;
-    case ExchangeOutcome::SocketError:
-        printLine(stderr, "zorctl: " + result.error);
-        return CtlNoUsableAnswer;
-    case ExchangeOutcome::Busy:
-    case ExchangeOutcome::LinkCheckFailed:
-        return CtlNoUsableAnswer; // not reached: one request at a time, no link check
-    case ExchangeOutcome::Sent:
-        return CtlDone;
-    case ExchangeOutcome::Answered:
+    default:
         break;
     }
     if (result.decoded == Decoded::InvalidHeader)
         return CtlNoUsableAnswer; // its text is already on stderr
-    if (result.decoded == Decoded::Incomplete) {
-        printLine(stderr, QStringLiteral("zorctl: the unit's answer to request %1 was cut short").arg(codeOf(result.command)));
-        return CtlNoUsableAnswer;
-    }
-    if (result.status != AckStatus) {
-        printLine(stderr, QStringLiteral("zorctl: the unit refused request %1 (status %2)")
-                              .arg(codeOf(result.command))
-                              .arg(result.status));
-        return CtlNoUsableAnswer;
-    }
-    return CtlDone;
+    if (result.decoded == Decoded::Incomplete)
+        printLine(stderr, QStringLiteral("zorctl: the unit's answer to request %1 was cut short").arg(code));
+    else
+        printLine(stderr, QStringLiteral("zorctl: the unit answered request %1 as if it were request %2, which confirms nothing")
+                              .arg(code)
+                              .arg(result.echo));
+    return CtlNoUsableAnswer;
+}
+
+int CtlSession::exitFor(const TransferResult &result) const
+{
+    if (result.ok())
+        return CtlDone;
+    return result.announcement.outcome == ExchangeOutcome::NoConnection ? exitFor(result.announcement) : CtlNoUsableAnswer;
 }
 
 int CtlSession::readDeviceInformation()

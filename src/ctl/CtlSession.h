@@ -48,8 +48,10 @@ public:
     FileTransfer transfer{link};
 
     QString address() const { return QString::fromStdString(options.address); }
-    // The exit status an exchange earns; failures say why on stderr.
+    // The exit status an exchange earns: 0 only when acknowledged (or sent-only); failures say why on stderr.
     int exitFor(const ExchangeResult &result) const;
+    // A failed transfer: 3 when its announcement found no unit, else 1.
+    int exitFor(const TransferResult &result) const;
     // Reads the unit's device information; CtlDone when it answered for this address.
     int readDeviceInformation();
     // One JSON object with --json, else "key: value" lines.

@@ -115,7 +115,15 @@ void addFileCommands(CLI::App &app, const CtlOptions &options, int &exitCode)
     app.add_subcommand("flash-rm", "Delete a file of the unit's flash file system")
         ->callback([&, flashRm] {
             CtlSession session(options);
-            exitCode = exitForDelete(session, session.transfer.DeleteFlashFile(text(*flashRm)), text(*flashRm));
+            const ExchangeResult result = session.transfer.DeleteFlashFile(text(*flashRm));
+            // The unit refuses to delete a file it does not hold: the file is not there either way.
+            if (result.verdict() == AnswerVerdict::Refused) {
+                printLine(stderr, "zorctl: note: the unit refused to delete " + text(*flashRm) + "; it may not have held it");
+                printLine(stdout, QStringLiteral("done"));
+                exitCode = CtlDone;
+                return;
+            }
+            exitCode = exitForDelete(session, result, text(*flashRm));
         })
         ->add_option("name", *flashRm, "e.g. /local/sta_ip.cfg")
         ->required();

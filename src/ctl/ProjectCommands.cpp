@@ -16,10 +16,34 @@
 
 namespace {
 
+// Lines of project files and of the unit's list may hold control characters; a terminal
+// must see them as escapes ("\x1b", "\r"), never act on them.
+QString visibleText(const QString &text)
+{
+    QString visible;
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control)
+            visible += c;
+        else if (c == u'\r')
+            visible += QStringLiteral("\\r");
+        else if (c == u'\n')
+            visible += QStringLiteral("\\n");
+        else if (c == u'\t')
+            visible += QStringLiteral("\\t");
+        else
+            visible += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+    }
+    return visible;
+}
+
+void note(const QString &text)
+{
+    printLine(stderr, "zorctl: " + visibleText(text));
+}
 
 int fail(const QString &text)
 {
-    printLine(stderr, "zorctl: " + text);
+    note(text);
     return CtlNoUsableAnswer;
 }
 
@@ -41,6 +65,10 @@ public:
     {
         return QFileInfo::exists(folder() + alarmTableFileName) && QFileInfo::exists(folder() + audioListFileName);
     }
+    bool holdsProjectFile() const
+    {
+        return QFileInfo::exists(folder() + alarmTableFileName) || QFileInfo::exists(folder() + audioListFileName);
+    }
     // Empty when opened; else why not.
     QString open()
     {
@@ -60,7 +88,20 @@ public:
             shown_ = *outcome.applied;
         return outcome.error;
     }
-    QString save() { return store_.saveProject(shown_.rows, shown_.mode).error; }
+    QString save()
+    {
+        // The table keeps no clip after an empty place; say which ones a save leaves out.
+        for (int k = 0; k < inputRowCount; ++k) {
+            QStringList dropped;
+            for (int clip : clipsAfterGap(shown_.rows[k]))
+                dropped << clipText(clip);
+            if (!dropped.isEmpty())
+                note(QStringLiteral("entry %1: %2 %3 not kept, as no clip plays after an empty place")
+                         .arg(k)
+                         .arg(dropped.join(", "), dropped.size() == 1 ? "is" : "are"));
+        }
+        return store_.saveProject(shown_.rows, shown_.mode).error;
+    }
 
 private:
     NoDialogs dialogs_;
@@ -123,7 +164,8 @@ void printProject(const QJsonObject &project, bool json)
     for (const QJsonValue value : project["clips"].toArray()) {
         const QJsonObject clip = value.toObject();
         printLine(stdout, QStringLiteral("clip %1: %2 (%3)").arg(clipText(clip["number"].toInt()),
-                                                                  clip["name"].toString(), clip["source"].toString()));
+                                                                  visibleText(clip["name"].toString()),
+                                                                  visibleText(clip["source"].toString())));
     }
 }
 
@@ -131,9 +173,9 @@ void printStep(const ConfigurationStep &step)
 {
     const StepText text = configurationStepText(step);
     if (!text.status.isEmpty())
-        printLine(stderr, text.status);
+        printLine(stderr, visibleText(text.status));
     if (!text.error.isEmpty())
-        printLine(stderr, "zorctl: " + text.error);
+        note(text.error);
 }
 
 int writeProject(const CtlOptions &options, const std::string &folder)
@@ -170,15 +212,25 @@ int readProject(const CtlOptions &options, const std::string &folder)
     // Both files arrive before either is written: a failed read leaves the folder as it was.
     const DeviceFileRead list = device.readDeviceFile(audioListFileName, audioListImageCapacity);
     if (!list.ok())
-        return CtlNoUsableAnswer;
+        return list.transfer.ok() ? int(CtlNoUsableAnswer) : session.exitFor(list.transfer);
     const DeviceFileRead table = device.readDeviceFile(alarmTableFileName, alarmTableSize);
     if (!table.ok())
-        return CtlNoUsableAnswer;
+        return table.transfer.ok() ? int(CtlNoUsableAnswer) : session.exitFor(table.transfer);
+    // What cannot be opened as a project is not stored as one.
+    if (const AudioListRead read = parseAudioListBytes(list.bytes, "the unit's " + audioListFileName); !read.error.isEmpty())
+        return fail(read.error);
+    if (table.bytes.size() < alarmTableSize)
+        note(QStringLiteral("the unit's %1 has %2 bytes, fewer than the %3 of a whole table; "
+                            "the bytes after them read as a fresh table's")
+                 .arg(alarmTableFileName)
+                 .arg(table.bytes.size())
+                 .arg(alarmTableSize));
     if (!QDir().mkpath(project.folder()))
         return fail("cannot create " + project.folder());
-    for (const auto &[name, bytes] : {std::pair{alarmTableFileName, table.bytes}, std::pair{audioListFileName, list.bytes}})
-        if (const QString error = writeFileAtomically(project.folder() + name, bytes); !error.isEmpty())
-            return fail(error);
+    if (const QString error = replaceFilesTogether({{project.folder() + alarmTableFileName, table.bytes},
+                                                    {project.folder() + audioListFileName, list.bytes}});
+        !error.isEmpty())
+        return fail(error);
     printLine(stdout, "done");
     return CtlDone;
 }
@@ -217,8 +269,15 @@ void addProjectCommands(CLI::App &app, const CtlOptions &options, int &exitCode)
 
     auto *create = project->add_subcommand("new", "Start an empty project in DIR");
     addFolder(create);
-    create->callback([&exitCode, folder] {
+    auto force = std::make_shared<bool>(false);
+    create->add_flag("--force", *force, "Start anew over a project that is there");
+    create->callback([&exitCode, folder, force] {
         CtlProject project(*folder);
+        if (project.holdsProjectFile() && !*force) {
+            note(project.folder() + " already holds a project; give --force to start it anew");
+            exitCode = CtlUsage;
+            return;
+        }
         QString error = project.create();
         if (error.isEmpty())
             error = project.save();

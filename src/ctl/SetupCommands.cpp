@@ -53,7 +53,10 @@ int runPlan(const CtlOptions &options, const SetupPlan &plan, const QString &cho
             return failed;
     TerminalDialogs dialogs(chosenFile);
     auto toStderr = [](const QString &line) { printLine(stderr, line); };
-    SetupRunner runner(session.transfer, dialogs, {.monitor = toStderr, .setup = toStderr});
+    SetupRunner runner(session.transfer, dialogs,
+                       {.monitor = toStderr,
+                        .setup = toStderr,
+                        .unconfirmed = [](const QString &line) { printLine(stderr, "zorctl: note: " + line); }});
     const SetupRun run = runner.run(plan);
     if (run.outcome == SetupOutcome::Done && !plan.completion)
         printLine(stdout, QStringLiteral("done"));

@@ -1,6 +1,9 @@
 #include "ZorCtl.h"
 
+#include "BackupCommands.h"
 #include "CtlSession.h"
+#include "DiscoverCommand.h"
+#include "FleetRun.h"
 #include "FileCommands.h"
 #include "ProjectCommands.h"
 #include "SetupCommands.h"
@@ -12,10 +15,14 @@
 void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
 {
     app.description("zorctl: scripts a ZOR-06-WF or ZOR-04-RTU-WF unit over its command channel.\n"
-                    "Exit status: 0 done; 1 the unit answered nothing usable or refused; 2 usage; 3 no connection.");
+                    "Exit status: 0 done; 1 the unit answered nothing usable or refused; 2 usage; 3 no connection;\n"
+                    "4 one or more of several units failed (--hosts, or --address given more than once).");
     app.name("zorctl");
     app.add_option("--address", options.address, "The unit's dotted IPv4 address")->capture_default_str();
     app.add_flag("--json", options.json, "Print the result as one JSON object");
+    // Read before parsing (readFleetCommandLine); declared here for the help and the man page.
+    app.add_option("--hosts", "A file of unit addresses, one a line (# comments): run the command on each");
+    app.add_option("--jobs", "Units in flight at a time with --hosts (default 8)");
     app.get_formatter()->column_width(32); // keeps "--address TEXT=192.168.77.1" apart from its text, here and in the man page
     app.require_subcommand(1);
     app.fallthrough();
@@ -23,10 +30,15 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
     addSetupCommands(app, options, exitCode);
     addFileCommands(app, options, exitCode);
     addProjectCommands(app, options, exitCode);
+    addDiscoverCommand(app, options, exitCode);
+    addBackupCommands(app, options, exitCode);
 }
 
 int runZorCtl(std::vector<std::string> arguments)
 {
+    const FleetCommandLine fleet = readFleetCommandLine(arguments);
+    if (fleet.fleet)
+        return runFleet(fleet);
     CLI::App app;
     CtlOptions options;
     int exitCode = CtlDone;

@@ -96,7 +96,8 @@ QStringList AlarmTable::buildAlarmTable(const InputRows &rows, int alarmMode)
     QStringList log;
     for (int i = 0; i < int(frameMagic.size()); ++i)
         setByte(AlarmTableOffset::magic + i, frameMagic[i]);
-    setByte(AlarmTableOffset::mode, alarmMode);
+    if (alarmMode >= 0 && alarmMode <= 0xFF)
+        setByte(AlarmTableOffset::mode, alarmMode);
     for (int k = 0; k < inputRowCount; ++k)
         storeEntry(k, rows[k], log);
     log += hexDumpLines(image_, alarmTableSize / 16);
@@ -136,6 +137,20 @@ QString AlarmTable::replaceLeadingBytes(const QByteArray &bytes, const QString &
     }
     image_.replace(0, bytes.size(), bytes);
     return {};
+}
+
+QList<int> clipsAfterGap(const InputRow &row)
+{
+    QList<int> dropped;
+    bool gap = false;
+    for (const QString &text : row.clipTexts) {
+        const int clip = parseClipText(text).value_or(0);
+        if (clip < 1 || clip > maxClipNumber)
+            gap = true;
+        else if (gap)
+            dropped.append(clip);
+    }
+    return dropped;
 }
 
 QStringList hexDumpLines(const QByteArray &bytes, int maxLines)

@@ -66,7 +66,8 @@ public:
     void storeEntry(int k, const InputRow &row, QStringList &log);
     InputRow loadEntry(int k, QStringList &log) const;
 
-    // Magic, mode and the 32 rows into the image; other bytes keep their content.
+    // Magic, mode and the 32 rows into the image; other bytes keep their content. A mode
+    // outside 0 to 255 (a selector showing none) keeps the mode byte as it was loaded.
     // Returns the editor log: any conversion errors, then the image as 32 hex lines.
     QStringList buildAlarmTable(const InputRows &rows, int alarmMode);
     // The rows to show for the image. A clip missing from `selectorItems` shows empty.
@@ -85,6 +86,9 @@ private:
 
     QByteArray image_;
 };
+
+// The clips of a row that a build leaves out because they follow an empty place.
+QList<int> clipsAfterGap(const InputRow &row);
 
 // "[0010]5A,35,77,A5,...," lines of 16 bytes, at most `maxLines`.
 QStringList hexDumpLines(const QByteArray &bytes, int maxLines);

@@ -4,6 +4,8 @@
 #include "Dialogs.h"
 #include "ErrorReport.h"
 
+#include <QFileInfo>
+
 AudioEditorPresenter::AudioEditorPresenter(AudioEditorView &view, Dialogs &dialogs)
     : view_(view)
     , dialogs_(dialogs)
@@ -25,11 +27,61 @@ void AudioEditorPresenter::showOutcome(const EditorOutcome &outcome)
 
 void AudioEditorPresenter::showStep(const ConfigurationStep &step)
 {
+    readFailed_ = readFailed_ || step.kind == ConfigurationStep::ReadFailed || step.kind == ConfigurationStep::ReadRejected;
     const StepText text = configurationStepText(step);
     if (!text.status.isEmpty())
         view_.showStatusText(text.status);
     if (!text.error.isEmpty())
         reportError(dialogs_, text.error);
+}
+
+void AudioEditorPresenter::showWriteSummary(const DeviceWriteResult &result)
+{
+    view_.appendLog(result.log);
+    if (!result.error.isEmpty()) {
+        showError(result.error);
+        return;
+    }
+    if (!result.missing.isEmpty()) {
+        view_.showStatusText(QStringLiteral("Write Error! : nothing was written"));
+        return;
+    }
+    QStringList failed;
+    for (const QString &file : result.refused)
+        if (QFileInfo(file).fileName() != result.stoppedAt)
+            failed << QFileInfo(file).fileName();
+    QString text = QStringLiteral("%1 files written").arg(result.written.size());
+    if (!failed.isEmpty())
+        text += QStringLiteral("; failed: ") + failed.join(QStringLiteral(", "));
+    if (!result.stoppedAt.isEmpty())
+        text += QStringLiteral("; stopped at %1, nothing after it was sent").arg(result.stoppedAt);
+    else if (result.configurationWritten.verdict() == AnswerVerdict::Unreached)
+        text += QStringLiteral("; the unit was not told that the write ended");
+    const bool complete = failed.isEmpty() && result.stoppedAt.isEmpty();
+    view_.showStatusText((complete ? QStringLiteral("Write complete! ") : QStringLiteral("Write Error! : ")) + text);
+}
+
+void AudioEditorPresenter::startReading()
+{
+    readFailed_ = false;
+}
+
+void AudioEditorPresenter::showReadEnd(const EditorOutcome &outcome)
+{
+    if (outcome.ok() && !readFailed_)
+        view_.showStatusText(QStringLiteral("Read complete"));
+}
+
+void AudioEditorPresenter::showSaved(const EditorOutcome &outcome, const QString &folder)
+{
+    if (outcome.ok())
+        view_.showStatusText(QStringLiteral("Project saved: ") + folder);
+}
+
+void AudioEditorPresenter::showProjectOpened(const EditorOutcome &outcome, const QString &folder)
+{
+    if (outcome.ok() && outcome.applied)
+        view_.showStatusText(QStringLiteral("Project opened: ") + folder);
 }
 
 bool AudioEditorPresenter::askSaveBeforeLeaving()
@@ -50,19 +102,42 @@ void AudioEditorPresenter::playingProject(const QString &path)
     view_.showStatusText(QStringLiteral("Play Project: ") + path);
 }
 
-void AudioEditorPresenter::playingOnUnit(const QString &clipName)
+void AudioEditorPresenter::showSent(const QString &text, const ExchangeResult &sent)
 {
-    view_.showStatusText(QStringLiteral("Play Device: ") + clipName);
+    if (sent.verdict() == AnswerVerdict::Unreached)
+        view_.showStatusText(text + QStringLiteral(" (not sent: no connection)"));
+    else
+        view_.showStatusText(text);
 }
 
-void AudioEditorPresenter::stoppedOnUnit()
+void AudioEditorPresenter::playingOnUnit(const QString &clipName, const ExchangeResult &sent)
 {
-    view_.showStatusText(QStringLiteral("Device Stop playing"));
+    showSent(QStringLiteral("Play Device: ") + clipName, sent);
 }
 
-void AudioEditorPresenter::testStopped()
+void AudioEditorPresenter::stoppedOnUnit(const ExchangeResult &sent)
 {
-    view_.showStatusText(QStringLiteral("Stop Test Loop playing"));
+    showSent(QStringLiteral("Device Stop playing"), sent);
+}
+
+void AudioEditorPresenter::testStarted(const QString &input, const ExchangeResult &sent)
+{
+    showSent(QStringLiteral("Test Loop playing: ") + input, sent);
+}
+
+void AudioEditorPresenter::testStopped(const ExchangeResult &sent)
+{
+    showSent(QStringLiteral("Stop Test Loop playing"), sent);
+}
+
+void AudioEditorPresenter::noAudioOutput(const QString &path)
+{
+    showError(QStringLiteral("Play Error! : this PC has no audio output device to play ") + path);
+}
+
+void AudioEditorPresenter::playFailed(const QString &path)
+{
+    showError(QStringLiteral("Play Error! : ") + path + QStringLiteral(" could not be played."));
 }
 
 void AudioEditorPresenter::inputNotTestable(const QString &inputText)

@@ -2,11 +2,9 @@
 
 #include "AudioEditorPresenter.h"
 #include "DeviceConfiguration.h"
-#include "ProgressGauge.h"
 #include "ProjectStore.h"
 
 #include <QDialog>
-#include <QProgressBar>
 
 #include <array>
 
@@ -23,15 +21,8 @@ class QSlider;
 class QStatusBar;
 class QTableWidget;
 class QToolButton;
+class StatusGauge;
 class UnitSession;
-
-// The transfer gauge in the status bar's second panel.
-class StatusGauge : public QProgressBar, public ProgressGauge {
-public:
-    explicit StatusGauge(QWidget *parent);
-    void startProgress(int maximum) override;
-    void setProgress(int progress) override;
-};
 
 // The audio editor window: alarm projects, clips and the alarm table, on the PC or on the
 // unit. Opened modally by the monitor window.
@@ -64,7 +55,7 @@ public slots:
     void onStopClicked();
     void onChannelTestClicked();
     void onStopTestClicked();
-    void onModeChosen(int index);
+    void onModeChosen();
     void onVolumeMoved(int position);
     void onWorkFolderCheckClicked();
 
@@ -95,6 +86,7 @@ private:
     void showAudioList();
     void rebuildClipSelectors();
     void applyTable(const AppliedTable &applied);
+    void showMode(int mode);
     void applyInputLayout(int mode);
     void showActiveDir();
     InputRows inputRows() const;

@@ -1,5 +1,7 @@
 #include "AudioList.h"
 
+#include <algorithm>
+
 void AudioList::setSource(int clipNumber, const QString &sourcePath)
 {
     slots_.at(clipNumber) = {sourcePath, shortNameOf(sourcePath)};
@@ -21,6 +23,11 @@ QStringList AudioList::selectorItems() const
             items.append(clipText(n));
     }
     return items;
+}
+
+bool holdsControlCharacter(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 QString shortNameOf(const QString &sourcePath)

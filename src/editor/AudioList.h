@@ -39,6 +39,9 @@ private:
     std::array<AudioSlot, slotCount> slots_;
 };
 
+// A line of "m3fn.txt" cannot carry a control character (CR, LF, ESC, DEL, C1 codes).
+bool holdsControlCharacter(const QString &text);
+
 // The file name without folder and extension. Lists may come from another PC, so both
 // '\' and '/' end a folder.
 QString shortNameOf(const QString &sourcePath);

@@ -23,5 +23,7 @@ struct AudioListRead {
 };
 
 // Reads a list from a file's or the unit's bytes; `source` names them in the error text.
-// Lines missing at the end are empty slots; lines after the 64th are ignored.
+// UTF-8, or UTF-16/32 by its byte-order mark; other text is refused. A list taken here
+// always fits the list image when written again. Lines missing at the end are empty
+// slots; lines after the 64th are ignored.
 AudioListRead parseAudioListBytes(const QByteArray &bytes, const QString &source);

@@ -9,16 +9,33 @@ QString withReason(const QString &name, const QString &reason)
 
 QString readFailure(const ConfigurationStep &step)
 {
-    switch (step.transfer.outcome) {
-    case TransferOutcome::Refused:
+    if (step.transfer.announcement.verdict() == AnswerVerdict::Refused)
         return QStringLiteral("Read refused by the unit: ") + step.name;
-    case TransferOutcome::TimedOut:
+    if (step.transfer.outcome == TransferOutcome::TimedOut)
         return QStringLiteral("Read time-out: %1 (%2 bytes came; nothing was taken)").arg(step.name).arg(step.transfer.bytes);
-    default:
-        return QStringLiteral("Read Error! : ") + withReason(step.name, step.transfer.error);
-    }
+    return QStringLiteral("Read Error! : ") + step.name + QStringLiteral(": ") + transferCause(step.transfer);
 }
 } // namespace
+
+QString transferCause(const TransferResult &result)
+{
+    const ExchangeResult &announcement = result.announcement;
+    switch (announcement.verdict()) {
+    case AnswerVerdict::Refused:
+        return QStringLiteral("refused by the unit");
+    case AnswerVerdict::NotConfirmed:
+        return announcement.outcome == ExchangeOutcome::Answered ? QStringLiteral("the unit's answer was not understood")
+                                                                  : QStringLiteral("no answer from the unit");
+    case AnswerVerdict::Unreached:
+        if (announcement.outcome == ExchangeOutcome::Busy)
+            return QStringLiteral("another request was under way, nothing was sent");
+        return announcement.outcome == ExchangeOutcome::SocketError ? QStringLiteral("no connection: ") + announcement.error
+                                                                     : QStringLiteral("no connection");
+    case AnswerVerdict::Acknowledged:
+        break;
+    }
+    return result.error; // the data phase broke off
+}
 
 StepText configurationStepText(const ConfigurationStep &step)
 {
@@ -35,6 +52,10 @@ StepText configurationStepText(const ConfigurationStep &step)
     case ConfigurationStep::ClipRefused:
         return {.status = QStringLiteral("Write Error! : ") + step.reason,
                 .error = QStringLiteral("File Write Error! : ") + step.reason};
+    case ConfigurationStep::WriteStopped:
+        return {.status = QStringLiteral("Write Error! : ") + step.name,
+                .error = QStringLiteral("File Write Error! : %1: %2. The write stopped there.")
+                             .arg(step.name, transferCause(step.transfer))};
     case ConfigurationStep::ClipMissing:
         return {.error = QStringLiteral("File Not Exists! : ") + step.name};
     case ConfigurationStep::ReadFailed:

@@ -11,4 +11,7 @@ struct StepText {
     QString error;
 };
 
+// Why a transfer did not reach the unit, in the words the setup window uses.
+QString transferCause(const TransferResult &result);
+
 StepText configurationStepText(const ConfigurationStep &step);

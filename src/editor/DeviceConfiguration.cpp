@@ -15,9 +15,12 @@
 namespace {
 constexpr int maxHexLines = 256;
 
-bool unitUnreachable(const TransferResult &result)
+// A unit that refused one file may take the next; one that is gone or silent will not.
+bool unitStopped(const TransferResult &result)
 {
-    return result.announcement.outcome == ExchangeOutcome::NoConnection;
+    if (result.outcome == TransferOutcome::FileError)
+        return false;
+    return result.outcome == TransferOutcome::Failed || result.announcement.verdict() != AnswerVerdict::Refused;
 }
 } // namespace
 
@@ -87,7 +90,7 @@ EditorOutcome DeviceConfiguration::readAudioListFromDevice()
     const DeviceFileRead read = readDeviceFile(audioListFileName, audioListImageCapacity);
     // A unit that refuses the list has none; a silent or garbled one, or a read that broke
     // off, leaves the last list read.
-    const bool noList = read.transfer.outcome == TransferOutcome::Refused && read.transfer.announcement.answered();
+    const bool noList = read.transfer.announcement.verdict() == AnswerVerdict::Refused;
     if (read.ok() || noList) {
         outcome.log = hexDumpLines(read.bytes, maxHexLines);
         outcome.error = writeFileAtomically(store_.directories().tempDir + audioListFileName, read.bytes);
@@ -113,17 +116,47 @@ ExchangeResult DeviceConfiguration::deleteClipOnUnit(int clipNumber)
     return transfer_.DeleteSdClip(clipFileName(clipNumber).toLatin1());
 }
 
+bool DeviceConfiguration::failedFile(const QString &name, const TransferResult &written, DeviceWriteResult &result)
+{
+    result.refused.append(name);
+    if (!unitStopped(written))
+        return true;
+    const QString unitName = QFileInfo(name).fileName();
+    result.stoppedAt = unitName;
+    result.unitUnreachable = written.announcement.verdict() == AnswerVerdict::Unreached;
+    report({.kind = ConfigurationStep::WriteStopped, .name = unitName, .transfer = written});
+    return false;
+}
+
 bool DeviceConfiguration::writeConfigurationFile(const QString &name, const QByteArray &bytes, DeviceWriteResult &result)
 {
     report({.kind = ConfigurationStep::WritingFile, .name = name});
     std::copy_n(bytes.constData(), bytes.size(), reinterpret_cast<char *>(transfer_.TransferBuffer.get()));
     const TransferResult written = transfer_.WriteBufferToSd(name.toLatin1(), std::uint32_t(bytes.size()));
-    if (written.ok())
+    if (written.ok()) {
+        result.written.append(name);
         return true;
-    result.refused.append(name);
-    result.unitUnreachable = unitUnreachable(written);
-    report({.kind = ConfigurationStep::FileRefused, .name = name, .reason = written.error, .transfer = written});
-    return !result.unitUnreachable;
+    }
+    if (!unitStopped(written))
+        report({.kind = ConfigurationStep::FileRefused, .name = name, .reason = written.error, .transfer = written});
+    return failedFile(name, written, result);
+}
+
+bool DeviceConfiguration::writeClip(const QString &path, DeviceWriteResult &result)
+{
+    report({.kind = ConfigurationStep::SendingClip, .name = path});
+    const TransferResult written = transfer_.WriteFileToSd(path);
+    if (written.ok()) {
+        if (job_ == EditorJob::Device)
+            QFile::remove(path);
+        result.written.append(QFileInfo(path).fileName());
+        report({.kind = ConfigurationStep::ClipWritten, .name = path});
+        return true;
+    }
+    if (!unitStopped(written))
+        report({.kind = ConfigurationStep::ClipRefused, .name = path, .reason = transfer_.lastTransferError,
+                .transfer = written});
+    return failedFile(path, written, result);
 }
 
 DeviceWriteResult DeviceConfiguration::writeDevice(const InputRows &rows, int alarmMode)
@@ -158,23 +191,8 @@ DeviceWriteResult DeviceConfiguration::writeDevice(const InputRows &rows, int al
     for (int n = 1; n <= maxClipNumber; ++n) {
         const QString path = activeDir + clipFileName(n);
         // In the device job a clip without a file here is already on the unit.
-        if (!list.isPresent(n) || !QFileInfo::exists(path))
-            continue;
-        report({.kind = ConfigurationStep::SendingClip, .name = path});
-        const TransferResult written = transfer_.WriteFileToSd(path);
-        if (written.ok()) {
-            if (job_ == EditorJob::Device)
-                QFile::remove(path);
-            report({.kind = ConfigurationStep::ClipWritten, .name = path});
-            continue;
-        }
-        result.refused.append(path);
-        report({.kind = ConfigurationStep::ClipRefused, .name = path, .reason = transfer_.lastTransferError,
-                .transfer = written});
-        if (unitUnreachable(written)) {
-            result.unitUnreachable = true;
+        if (list.isPresent(n) && QFileInfo::exists(path) && !writeClip(path, result))
             return result;
-        }
     }
     result.configurationWritten = transfer_.link().configurationWritten();
     return result;

@@ -25,6 +25,7 @@ struct ConfigurationStep {
         ClipWritten,  // name: the clip's path
         ClipRefused,  // name: the clip's path; reason: the transfer's error text
         ClipMissing,  // name: the clip's path
+        WriteStopped, // name: the file the unit stopped at; transfer: why. Nothing later is sent.
         ReadFailed,   // name, transfer: refused, timed out or failed; nothing was copied
         ReadRejected, // name; reason: why the received bytes were not taken
     };
@@ -38,8 +39,10 @@ struct DeviceWriteResult {
     QStringList log;
     QString error;       // the PC's list file could not be read: nothing was sent
     QStringList missing; // clip files that were not there
-    QStringList refused; // files the unit did not take, in write order
-    bool unitUnreachable = false;
+    QStringList written; // names on the unit, in write order
+    QStringList refused; // files the unit did not take, in write order (clips by their path)
+    QString stoppedAt;   // the file at which an unreachable or silent unit ended the write
+    bool unitUnreachable = false; // no connection at all
     ExchangeResult configurationWritten; // command 69, when it went out
 
     bool ok() const
@@ -88,6 +91,9 @@ public:
 private:
     void report(const ConfigurationStep &step) const;
     bool writeConfigurationFile(const QString &name, const QByteArray &bytes, DeviceWriteResult &result);
+    bool writeClip(const QString &path, DeviceWriteResult &result);
+    // True when the write goes on after this file.
+    bool failedFile(const QString &name, const TransferResult &written, DeviceWriteResult &result);
 
     ProjectStore &store_;
     FileTransfer &transfer_;

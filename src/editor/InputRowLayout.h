@@ -21,6 +21,9 @@ struct InputRowControls {
 
 extern const std::array<InputRowControls, inputRowCount> inputRowControls;
 
+// The mode selector offers "0" to "7".
+inline constexpr int offeredModes = 8;
+
 // Rows 0 to 5 sit in the first group box, the others in the binary group box.
 inline constexpr int firstGroupRowCount = 6;
 

@@ -83,58 +83,100 @@ EditorOutcome ProjectStore::resetProject()
     return outcome;
 }
 
-EditorOutcome ProjectStore::loadProject()
+struct ProjectStore::ProjectFiles {
+    bool present = false; // both files are there
+    AudioList list;
+    QByteArray listImage;
+    AlarmTable table;
+    qsizetype tableLength = 0;
+    QString error; // why the project cannot be taken
+};
+
+ProjectStore::ProjectFiles ProjectStore::readProjectFiles(const QString &dir) const
 {
-    const QString listPath = activePath(audioListFileName);
-    const QString tablePath = activePath(alarmTableFileName);
-    if (!QFileInfo::exists(listPath) || !QFileInfo::exists(tablePath))
-        return resetProject();
-
-    // Both files are checked before either is taken, so a refused project never mixes
-    // with the one open before.
-    const FileRead listFile = readFileUpTo(listPath, audioListImageCapacity);
-    const FileRead tableFile = readFileUpTo(tablePath, alarmTableSize);
-    const AudioListRead listRead = parseAudioListBytes(listFile.bytes, listPath);
-    AlarmTable table = table_;
-    QString error = listFile.error.isEmpty() ? listRead.error : listFile.error;
-    if (error.isEmpty())
-        error = tableFile.error.isEmpty() ? table.replaceLeadingBytes(tableFile.bytes, tablePath) : tableFile.error;
-    if (!error.isEmpty()) {
-        EditorOutcome outcome = resetProject();
-        outcome.error = error;
-        return outcome;
+    ProjectFiles files;
+    files.table = table_; // a short table replaces only the leading bytes
+    const QString listPath = dir + audioListFileName;
+    const QString tablePath = dir + alarmTableFileName;
+    const bool hasList = QFileInfo::exists(listPath);
+    const bool hasTable = QFileInfo::exists(tablePath);
+    files.present = hasList && hasTable;
+    // A file is checked even without its partner: the empty project shown then must not be
+    // saved over a file that could not be read.
+    if (hasList) {
+        const FileRead file = readFileUpTo(listPath, audioListImageCapacity);
+        const AudioListRead read = parseAudioListBytes(file.bytes, listPath);
+        files.error = file.error.isEmpty() ? read.error : file.error;
+        files.list = read.list;
+        files.listImage = file.bytes;
     }
+    if (hasTable && files.error.isEmpty()) {
+        const FileRead file = readFileUpTo(tablePath, alarmTableSize);
+        files.error = file.error.isEmpty() ? files.table.replaceLeadingBytes(file.bytes, tablePath) : file.error;
+        files.tableLength = file.bytes.size();
+    }
+    return files;
+}
 
+EditorOutcome ProjectStore::takeProject(const ProjectFiles &files)
+{
+    if (!files.present)
+        return resetProject();
     EditorOutcome outcome;
-    list_ = listRead.list;
-    listImage_ = listFile.bytes;
-    outcome.log.append(QStringLiteral("m3fn_fname Len: %1").arg(listFile.bytes.size()));
-    table_ = table;
-    outcome.log.append(QStringLiteral("plist_fname Len: %1").arg(tableFile.bytes.size()));
+    list_ = files.list;
+    listImage_ = files.listImage;
+    outcome.log.append(QStringLiteral("m3fn_fname Len: %1").arg(listImage_.size()));
+    table_ = files.table;
+    outcome.log.append(QStringLiteral("plist_fname Len: %1").arg(files.tableLength));
     outcome.applied = applyAlarmTable(outcome.log);
     return outcome;
 }
 
-EditorOutcome ProjectStore::saveProject(const InputRows &rows, int alarmMode)
+EditorOutcome ProjectStore::loadProject()
 {
-    EditorOutcome outcome = saveAlarmTableFile(rows, alarmMode);
-    if (outcome.ok())
-        outcome.append(saveAudioList());
-    return outcome;
+    // Both files are checked before either is taken, so a refused project never mixes
+    // with the one open before.
+    const ProjectFiles files = readProjectFiles(dirs_.activeDir);
+    if (!files.error.isEmpty()) {
+        EditorOutcome outcome = resetProject();
+        refusedDir_ = dirs_.activeDir;
+        refusal_ = files.error;
+        outcome.error = files.error;
+        return outcome;
+    }
+    refusedDir_.clear();
+    return takeProject(files);
 }
 
-EditorOutcome ProjectStore::saveAlarmTableFile(const InputRows &rows, int alarmMode)
+QString ProjectStore::writeRefusal() const
 {
+    if (refusedDir_.isEmpty() || refusedDir_ != dirs_.activeDir)
+        return {};
+    return QStringLiteral("The project in %1 could not be opened, so nothing is saved into that folder or sent "
+                          "from it until a project is opened with \"Load Project\". %2")
+        .arg(refusedDir_, refusal_);
+}
+
+EditorOutcome ProjectStore::saveProject(const InputRows &rows, int alarmMode)
+{
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return failure(refusal);
+    if (!fitsAudioListImage(list_))
+        return failure(listTooLarge());
     EditorOutcome outcome;
     outcome.log = table_.buildAlarmTable(rows, alarmMode);
-    const QString path = activePath(alarmTableFileName);
-    outcome.error = writeFileAtomically(path, table_.image());
-    outcome.log.append(QStringLiteral("plist fname: ") + path);
+    const QString tablePath = activePath(alarmTableFileName);
+    const QString listPath = activePath(audioListFileName);
+    outcome.error = replaceFilesTogether({{tablePath, table_.image()}, {listPath, audioListBytes(list_)}});
+    outcome.log.append(QStringLiteral("plist fname: ") + tablePath);
+    outcome.log.append(QStringLiteral("M3FN fname: ") + listPath);
     return outcome;
 }
 
 EditorOutcome ProjectStore::saveAudioList()
 {
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return failure(refusal);
     const QString path = activePath(audioListFileName);
     // Whatever is saved must be readable again.
     if (!fitsAudioListImage(list_))
@@ -146,6 +188,8 @@ EditorOutcome ProjectStore::saveAudioList()
 
 EditorOutcome ProjectStore::loadAudioListImage()
 {
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return failure(refusal);
     const QString path = activePath(audioListFileName);
     AudioListRead read;
     FileRead file;
@@ -179,9 +223,21 @@ EditorOutcome ProjectStore::chooseProjectDir()
     if (selected.isEmpty())
         return outcome;
     outcome.log.append(QStringLiteral("Select DIR => ") + selected);
+    outcome.append(openProjectFolder(selected));
+    return outcome;
+}
 
-    const QString chosen = withTrailingSeparator(QDir::toNativeSeparators(selected));
+EditorOutcome ProjectStore::openProjectFolder(const QString &folder)
+{
+    const QString chosen = withTrailingSeparator(QDir::toNativeSeparators(folder));
+    EditorOutcome outcome;
     outcome.log.append(chosen);
+    const ProjectFiles files = readProjectFiles(chosen);
+    if (!files.error.isEmpty()) {
+        outcome.error = files.error + QStringLiteral(" The editor stays on %1.").arg(dirs_.activeDir);
+        return outcome;
+    }
+
     const QString pointerPath = dirs_.projectPointerPath();
     outcome.log.append(QStringLiteral("Currentdir => ") + dirs_.baseDir);
     outcome.log.append(QStringLiteral("Select Filenamepath => ") + pointerPath);
@@ -189,7 +245,8 @@ EditorOutcome ProjectStore::chooseProjectDir()
 
     dirs_.activeDir = chosen;
     dirs_.projectDir = chosen;
-    outcome.append(loadProject());
+    refusedDir_.clear();
+    outcome.append(takeProject(files));
     return outcome;
 }
 
@@ -228,6 +285,8 @@ EditorOutcome ProjectStore::addAudio(int clipNumber)
 {
     if (const QString error = clipNumberError(clipNumber); !error.isEmpty())
         return failure(error);
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return failure(refusal);
     const PickedAudio picked = pickAudioFile();
     EditorOutcome outcome;
     outcome.log = picked.log;
@@ -244,6 +303,12 @@ EditorOutcome ProjectStore::addAudioFile(int clipNumber, const QString &path)
 {
     if (const QString error = clipNumberError(clipNumber); !error.isEmpty())
         return failure(error);
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return failure(refusal);
+    // A CR or LF would split the path into two lines of "m3fn.txt" and shift the clips after it.
+    if (holdsControlCharacter(path))
+        return failure(QStringLiteral("The path of the file holds a control character (such as CR or LF), which a "
+                                      "line of m3fn.txt cannot carry. Rename the file or its folder."));
     EditorOutcome outcome;
     outcome.log.append(QStringLiteral("Full FN: ") + path);
 
@@ -271,6 +336,8 @@ EditorOutcome ProjectStore::deleteAudio(int clipNumber)
 {
     if (const QString error = clipNumberError(clipNumber); !error.isEmpty())
         return failure(error);
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return failure(refusal);
     EditorOutcome outcome;
     outcome.log.append(QStringLiteral("Sting Cell: ") + clipText(clipNumber));
     QFile local(activePath(clipFileName(clipNumber)));

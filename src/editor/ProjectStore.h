@@ -41,13 +41,23 @@ public:
     EditorOutcome openEditor();
 
     EditorOutcome resetProject();
-    // Opens the project in activeDir; without both files it is an empty project, and a
-    // file that cannot be read leaves an empty project and says why.
+    // Opens the project in activeDir; without both files it is an empty project. A file
+    // that is there but cannot be taken (unreadable, too large, not UTF-8) refuses the
+    // project: it opens empty, says why, and nothing is written into that folder until
+    // another project was opened.
     EditorOutcome loadProject();
+    // Both files are built and checked before either replaces its old one; a failure
+    // leaves both as they were.
     EditorOutcome saveProject(const InputRows &rows, int alarmMode);
-    // "Load Project": asks for a folder, remembers it in "PRJ.cfg" and opens it.
+    // "Load Project": asks for a folder and opens it with openProjectFolder.
     // Cancelling changes nothing.
     EditorOutcome chooseProjectDir();
+    // Checks the folder's project first: a refused one is not opened, and the folders,
+    // "PRJ.cfg" and the project held stay as they were. Otherwise the folder is
+    // remembered in "PRJ.cfg" and becomes the project.
+    EditorOutcome openProjectFolder(const QString &folder);
+    // Why nothing may be written into activeDir; empty when writing is allowed.
+    QString writeRefusal() const;
 
     PickedAudio pickAudioFile();
     // Asks for a file and makes it clip n, copied into activeDir as "NNN.mp3".
@@ -57,7 +67,6 @@ public:
     // Removes clip n here: its local file, its slot and every use in the table.
     EditorOutcome deleteAudio(int clipNumber);
 
-    EditorOutcome saveAlarmTableFile(const InputRows &rows, int alarmMode);
     EditorOutcome saveAudioList();
     // Reads the active "m3fn.txt" into the list and the list image; a missing file is
     // an empty list.
@@ -66,6 +75,10 @@ public:
     EditorOutcome reapplyAlarmTable() const;
 
 private:
+    struct ProjectFiles;
+    ProjectFiles readProjectFiles(const QString &dir) const;
+    EditorOutcome takeProject(const ProjectFiles &files);
+
     QString activePath(const QString &fileName) const { return dirs_.activeDir + fileName; }
     AppliedTable applyAlarmTable(QStringList &log) const;
     EditorOutcome copyClipFile(const QString &sourcePath, const QString &localPath) const;
@@ -76,4 +89,7 @@ private:
     AlarmTable table_;
     QByteArray listImage_;
     bool initialised_ = false;
+    // The folder whose project was refused, and why; its files are never written.
+    QString refusedDir_;
+    QString refusal_;
 };

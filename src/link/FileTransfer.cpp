@@ -178,9 +178,17 @@ TransferResult FileTransfer::WriteBufferToFlash(const QString &name, std::uint32
     const QString error = sendData(length, link_.timing().flashWritePauseMs, flashGauge, Progress::ChunkEnd, true);
     if (!error.isEmpty())
         return {.outcome = TransferOutcome::Failed, .error = error, .announcement = announcement};
-    // Unanswered, the unit may not have taken it: never reported as written.
-    if (!announcement.acknowledged())
+    // The answer is not interpreted: only a refusal or an announcement that never arrived fails the write.
+    // An unconfirmed one is Done; the caller tells so from the announcement.
+    switch (announcement.verdict()) {
+    case AnswerVerdict::Refused:
         return {.outcome = TransferOutcome::Refused, .error = name, .announcement = announcement};
+    case AnswerVerdict::Unreached:
+        return {.outcome = TransferOutcome::Failed, .error = name, .announcement = announcement};
+    case AnswerVerdict::Acknowledged:
+    case AnswerVerdict::NotConfirmed:
+        break;
+    }
     return {.announcement = announcement};
 }
 

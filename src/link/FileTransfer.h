@@ -31,8 +31,8 @@ public:
     TransferResult WriteBufferToSd(const QByteArray &name, std::uint32_t length);
     // Refusals and PC-side failures also leave their text in lastTransferError.
     TransferResult WriteFileToSd(const QString &path);
-    // The contents are sent whether or not the unit answered the announcement;
-    // an announcement it answered without acknowledging makes the result Refused.
+    // The contents are sent whether or not the unit answered the announcement; a refused
+    // announcement makes the result Refused, an unanswered one leaves it Done.
     TransferResult WriteBufferToFlash(const QString &name, std::uint32_t length);
     // Done with the bytes received, Refused when the unit did not accept, TimedOut when the data stopped.
     TransferResult ReadSdFile(const QByteArray &name);

@@ -56,14 +56,26 @@ FirmwareResult UpdateFirmware(FileTransfer &transfer, const QString &path)
         link.pause(timing.firmwareCheckPauseMs);
     }
     const ExchangeResult check = link.checkFirmwareImage(sum, recognised);
-    if (!recognised)
-        return {check.delivered() ? FirmwareOutcome::Unconfirmed : FirmwareOutcome::Failed, check.error};
+    switch (check.verdict()) {
+    case AnswerVerdict::Unreached:
+        return {FirmwareOutcome::Unreached, check.error, check};
+    case AnswerVerdict::Refused:
+        return {FirmwareOutcome::Refused, {}, check};
+    case AnswerVerdict::NotConfirmed:
+        if (!recognised) { // a send-only request: nothing to confirm
+            note({.kind = TransferNote::FirmwareUnconfirmed});
+            return {FirmwareOutcome::Unconfirmed, {}, check};
+        }
+        return {FirmwareOutcome::NotConfirmed, {}, check};
+    case AnswerVerdict::Acknowledged:
+        break;
+    }
     switch (check.decoded) {
     case Decoded::FirmwareMatch:
-        return {FirmwareOutcome::Verified, {}};
+        return {FirmwareOutcome::Verified, {}, check};
     case Decoded::FirmwareMismatch:
-        return {FirmwareOutcome::Mismatch, {}};
+        return {FirmwareOutcome::Mismatch, {}, check};
     default:
-        return {FirmwareOutcome::NotConfirmed, check.error};
+        return {FirmwareOutcome::NotConfirmed, {}, check};
     }
 }

@@ -9,8 +9,10 @@ class FileTransfer;
 enum class FirmwareOutcome {
     Verified,     // the unit's sum of the stored image matches
     Mismatch,     // the unit's sum differs
-    NotConfirmed, // the unit did not answer the check with its sum
+    Refused,      // the unit refused the image check
+    NotConfirmed, // no answer to the check, or an answer to another request
     Unconfirmed,  // unrecognised model: the unit is not asked to confirm
+    Unreached,    // the image was sent, but the check could not reach the unit
     TooLarge,     // nothing sent
     FileError,    // the image could not be read; nothing sent
     Failed,       // the data phase failed
@@ -19,6 +21,7 @@ enum class FirmwareOutcome {
 struct FirmwareResult {
     FirmwareOutcome outcome = FirmwareOutcome::Failed;
     QString error;
+    ExchangeResult check; // the closing request, once it was sent
 };
 
 // Sends the firmware image at `path` and has the unit confirm what it stored.

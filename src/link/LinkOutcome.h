@@ -123,6 +123,7 @@ struct TransferNote {
         FirmwareLength,      // value
         FirmwareTooLarge,
         FirmwareSum,         // value: low 32 bits of the image sum
+        FirmwareUnconfirmed, // image sent to an unrecognised model, which is not asked to confirm it
     };
     Kind kind;
     QString name;

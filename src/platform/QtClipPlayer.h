@@ -2,25 +2,32 @@
 
 #include "ClipPlayer.h"
 
-#include <QAudioOutput>
 #include <QMediaPlayer>
 #include <QObject>
 
-// Plays clips through QMediaPlayer on the default audio output.
+#include <memory>
+
+class QAudioOutput;
+
+// Plays clips through QMediaPlayer on the default audio output. The player and its
+// back end are made on the first play: they cost a lot of memory and most runs play nothing.
 class QtClipPlayer : public QObject, public ClipPlayer {
     Q_OBJECT
 public:
     explicit QtClipPlayer(QObject *parent = nullptr);
+    ~QtClipPlayer() override;
 
+    bool hasAudioOutput() const override;
     void play(const QString &path) override;
     void stop() override;
-    QMediaPlayer::MediaStatus mediaStatus() const { return player_.mediaStatus(); }
-
-signals:
-    // The player's own text for a file it cannot open or decode.
-    void playbackFailed(const QString &error);
+    // NoMedia until the first play.
+    QMediaPlayer::MediaStatus mediaStatus() const;
 
 private:
-    QAudioOutput output_;
-    QMediaPlayer player_;
+    void onError();
+
+    std::unique_ptr<QAudioOutput> output_;
+    std::unique_ptr<QMediaPlayer> player_;
+    QString playing_;
+    bool failureReported_ = false;
 };

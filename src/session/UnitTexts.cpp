@@ -78,6 +78,29 @@ QString firmware(const DeviceStatus &status)
     return "FW: V" + hex2(status.firmwareVersion[0]) + "." + hex2(status.firmwareVersion[1]);
 }
 
+QString visibleText(const QString &text)
+{
+    QString visible;
+    visible.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool direction = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+        if (u == '\r')
+            visible += QStringLiteral("\\r");
+        else if (u == '\n')
+            visible += QStringLiteral("\\n");
+        else if (u == '\t')
+            visible += QStringLiteral("\\t");
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            visible += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));
+        else if (direction || u == 0x2028 || u == 0x2029)
+            visible += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QLatin1Char('0'));
+        else
+            visible += c;
+    }
+    return visible;
+}
+
 QString rssi(const DeviceStatus &status)
 {
     return "RSSI: " + QString::number(status.rssi) + "dBm";
@@ -123,6 +146,8 @@ NoteText transferNote(const TransferNote &note)
         return {"Send MCUImg CheckSum => "
                     + QStringLiteral("%1").arg(std::uint32_t(note.value), 8, 16, QLatin1Char('0')).toUpper(),
                 {}};
+    case TransferNote::FirmwareUnconfirmed:
+        return {QStringLiteral("F/W image sent, not confirmed: the model was not recognised"), {}};
     }
     return {};
 }

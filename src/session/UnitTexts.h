@@ -23,6 +23,11 @@ QString sd(const DeviceStatus &status);        // "SD Free:3.05/(7.45)GB" or "SD
 QString firmware(const DeviceStatus &status);  // "FW: V01.20"
 QString rssi(const DeviceStatus &status);      // "RSSI: -60dBm"
 
+// Text from the unit or a project file, safe to print or show: control characters, line and
+// paragraph separators and direction overrides become escapes ("\x1b", "\r", "\u202e"), so such
+// text can neither drive a terminal nor fake or reorder lines.
+QString visibleText(const QString &text);
+
 // Where a transfer step is told: the status line, the log, or both.
 struct NoteText {
     QString statusLine;

@@ -28,3 +28,9 @@ void FlashGauge::setProgress(int progress)
     // The last chunk's start may lie beyond the maximum: the bar then simply reads full.
     setValue(std::clamp(progress, minimum(), maximum()));
 }
+
+void FlashGauge::finishProgress(bool completed)
+{
+    // Chunk offsets may stop short of the maximum, and a failed write must not look done.
+    setValue(completed ? maximum() : minimum());
+}

@@ -12,4 +12,5 @@ public:
 
     void startProgress(int maximum) override;
     void setProgress(int progress) override;
+    void finishProgress(bool completed) override;
 };

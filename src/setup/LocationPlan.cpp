@@ -9,6 +9,7 @@ SetupResult planLocation(const QString &location)
     if (!bytes.isEmpty())
         result.log << QString::number(bytes.size());
     if (bytes.isEmpty() || bytes.size() > 31) {
+        result.faultyInput = SetupInput::Text;
         result.error = SetupMessage::errorFound("    . Location string must less then 31 chars.");
         return result;
     }

@@ -11,10 +11,11 @@ const QString RecordError = "Modbus RTU Error";
 // The build log shows the record in a 20-character field.
 constexpr int RecordLimit = 20;
 
-SetupResult refused(const QString &text, const QString &caption)
+SetupResult refused(const QString &text, const QString &caption, SetupInput input)
 {
     SetupResult result;
     result.error = SetupMessage{text, caption, Dialogs::Plain};
+    result.faultyInput = input;
     return result;
 }
 
@@ -48,15 +49,16 @@ SetupResult planModbusRtu(const ModbusRtuInput &input)
 {
     const std::optional<int> id = readDeviceId(input.deviceId);
     if (!id)
-        return refused("The device ID must be a whole number.", DeviceIdError);
+        return refused("The device ID must be a whole number.", DeviceIdError, SetupInput::DeviceId);
     if (*id < 1 || *id > 247)
-        return refused("Device ID range must be 1 ~ 247", DeviceIdError);
+        return refused("Device ID range must be 1 ~ 247", DeviceIdError, SetupInput::DeviceId);
 
     const QByteArray parity = toSingleByte(input.parity).left(1);
     const QByteArray dataBits = toSingleByte(input.dataBits).left(1);
     const QByteArray stopBits = toSingleByte(input.stopBits).left(1);
     if (parity.isEmpty() || dataBits.isEmpty() || stopBits.isEmpty())
-        return refused("Parity, data bits and stop bits must not be empty.", RecordError);
+        return refused("Parity, data bits and stop bits must not be empty.", RecordError,
+                       parity.isEmpty() ? SetupInput::Parity : dataBits.isEmpty() ? SetupInput::DataBits : SetupInput::StopBits);
 
     RecordBuilder builder;
     builder.add("Device ID", toSingleByte(input.deviceId), true);
@@ -69,7 +71,7 @@ SetupResult planModbusRtu(const ModbusRtuInput &input)
         return refused(QString("The RTU settings take %1 bytes; the unit takes at most %2.")
                            .arg(record.size())
                            .arg(RecordLimit - 1),
-                       RecordError);
+                       RecordError, SetupInput::BaudRate);
 
     SetupResult result;
     // The click that started the apply has already checked the link.

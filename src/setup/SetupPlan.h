@@ -62,11 +62,15 @@ struct SetupPlan {
     std::optional<SetupMessage> completion;
 };
 
+// The input an error is about, so that the window can put the focus there.
+enum class SetupInput { None, Ssid, Key, Ip, Mask, Gateway, Text, Port, Timeout, DeviceId, BaudRate, Parity, DataBits, StopBits };
+
 // The outcome of checking one group's input.
 struct SetupResult {
     QStringList log;                   // monitor window's log lines of the checks, whatever their outcome
     std::optional<SetupMessage> error; // input refused: show this and send nothing
     SetupPlan plan;                    // only when there is no error
+    SetupInput faultyInput = SetupInput::None;
 
     bool accepted() const { return !error; }
 };

@@ -9,11 +9,10 @@
 class Dialogs;
 class FileTransfer;
 struct ExchangeResult;
-struct FirmwareResult;
 struct TransferResult;
 
 enum class SetupOutcome {
-    Done,            // every step reached the unit and was taken
+    Done,            // every step reached the unit and none was refused
     Cancelled,       // No answered, or no firmware image chosen: nothing sent
     LinkCheckFailed, // nothing sent; the check has reported in the monitor window
     Failed,          // a step failed or was refused; that has been shown
@@ -25,10 +24,12 @@ struct SetupRun {
     bool unreachable = false; // a step failed because the unit could not be reached
 };
 
-// Where a run's log lines go; either may stay unset.
+// Where a run's lines go; any may stay unset.
 struct SetupLogs {
     std::function<void(const QString &)> monitor; // the monitor window's log
     std::function<void(const QString &)> setup;   // the setup window's hidden log
+    // The line saying which steps the unit did not confirm; unset: it closes the completion box.
+    std::function<void(const QString &)> unconfirmed;
 };
 
 // Runs the setup window's plans on the unit, showing their boxes through the Dialogs seam.
@@ -43,17 +44,25 @@ public:
 
 private:
     struct StepResult {
-        QString failure;          // empty: the unit took the step
-        bool stop = false;        // the command's own link check failed: nothing more is sent
+        QString failure;          // the step failed or was refused: named in the closing box
+        QString unconfirmed;      // taken as done, but the unit did not confirm it
+        QString logLine;          // for the monitor window's log
+        bool stop = false;        // nothing more is sent
+        bool shown = false;       // the failure has had its own box
+        bool linkCheckFailed = false;
         bool unreachable = false;
     };
 
     bool passesLinkCheck() const;
     StepResult runStep(const SetupStep &step);
+    StepResult deleteFile(const SetupStep &step);
+    StepResult writeFile(const SetupStep &step);
     StepResult sendCommand(const SetupStep &step);
     StepResult exchangeFailure(const ExchangeResult &result) const;
-    StepResult transferFailure(const TransferResult &result);
+    StepResult transferFailure(const TransferResult &result, const QString &name);
     SetupRun updateFirmware();
+    void finishGauge(bool completed) const;
+    void show(const SetupMessage &message) const;
     void log(const std::function<void(const QString &)> &to, const QString &line) const;
 
     FileTransfer &transfer_;

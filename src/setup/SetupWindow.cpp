@@ -1,11 +1,9 @@
 #include "SetupWindow.h"
 
-#include "ClickableImage.h"
 #include "FlashGauge.h"
 #include "LocationPlan.h"
 #include "ModbusRtuPlan.h"
 #include "ModbusTcpPlan.h"
-#include "SetupIcons.h"
 #include "SingleByteText.h"
 #include "StaticAddressPlan.h"
 #include "UnitCommandPlans.h"
@@ -21,52 +19,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
+#include <QShowEvent>
 #include <QTimer>
-
-namespace {
-
-constexpr int ApplyImageSize = 24;
-constexpr QSize WideImageSize(178, 29);
-constexpr int EditX = 92;
-constexpr int EditWidth = 200;
-constexpr int RowHeight = 21;
-
-template <typename Widget>
-Widget *named(Widget *widget, const QString &name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, const QPoint &at)
-{
-    auto *label = named(new QLabel(text, parent), name);
-    label->setGeometry(QRect(at, QSize(EditX - 12, RowHeight)));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return label;
-}
-
-QGroupBox *addGroup(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
-{
-    auto *group = named(new QGroupBox(caption, parent), name);
-    group->setGeometry(geometry);
-    return group;
-}
-
-// Bold captions, plain contents.
-void boldCaption(QGroupBox *group)
-{
-    QFont plain = group->font();
-    plain.setBold(false); // set explicitly, or the children would inherit the caption's weight
-    QFont bold = plain;
-    bold.setBold(true);
-    group->setFont(bold);
-    for (QWidget *child : group->findChildren<QWidget *>())
-        child->setFont(plain);
-}
-
-} // namespace
 
 SetupWindow::SetupWindow(UnitSession &session, Dialogs &dialogs, QWidget *parent)
     : QDialog(parent)
@@ -75,32 +30,9 @@ SetupWindow::SetupWindow(UnitSession &session, Dialogs &dialogs, QWidget *parent
               {.monitor = [this](const QString &line) { emit monitorLogLine(line); },
                .setup = [this](const QString &line) { rtuLog_->appendPlainText(line); }})
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("ZOR.Setup"));
-    setModal(true);
-    setFixedSize(705, 433);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-
-    for (QGroupBox *group : {createAccessPointGroup(), createStationGroup(), createLocationGroup(),
-                             createWifiModeGroup(), createWebGroup(), createModbusTcpGroup(), createModbusRtuGroup()})
-        boldCaption(group);
-    createBottomRow();
-
-    gauge_ = new FlashGauge(this);
-    gauge_->setGeometry(0, height() - gauge_->height(), width(), gauge_->height());
+    buildLayout();
     session_.transfer.flashGauge = gauge_;
-
-    rtuLog_ = named(new QPlainTextEdit(this), QStringLiteral("Memo1"));
-    rtuLog_->setVisible(false);
-
-    sdCheckTimer_ = named(new QTimer(this), QStringLiteral("Timer1"));
-    sdCheckTimer_->setSingleShot(true);
     connect(sdCheckTimer_, &QTimer::timeout, this, &SetupWindow::writeModbusRtu);
-
     setStaticAddressEnabled(false);
 }
 
@@ -110,197 +42,12 @@ SetupWindow::~SetupWindow()
         session_.transfer.flashGauge = nullptr;
 }
 
-QLineEdit *SetupWindow::addEdit(QWidget *parent, const QString &name, const QString &labelName, const QString &label,
-                                int y)
+void SetupWindow::showEvent(QShowEvent *event)
 {
-    addLabel(parent, labelName, label, QPoint(10, y));
-    auto *edit = named(new QLineEdit(parent), name);
-    edit->setGeometry(EditX, y, EditWidth, RowHeight);
-    return edit;
-}
-
-QComboBox *SetupWindow::addComboBox(QWidget *parent, const QString &name, const QString &labelName,
-                                    const QString &label, const QStringList &items, const QString &initial, int y)
-{
-    addLabel(parent, labelName, label, QPoint(10, y));
-    auto *box = named(new QComboBox(parent), name);
-    box->setEditable(true);
-    box->addItems(items);
-    box->setCurrentText(initial);
-    box->setGeometry(EditX, y, 110, RowHeight);
-    // A turn of the wheel over the window must not change a setting.
-    box->setFocusPolicy(Qt::StrongFocus);
-    box->installEventFilter(this);
-    return box;
-}
-
-ClickableImage *SetupWindow::addApplyImage(QWidget *parent, const QString &name, const QPoint &at)
-{
-    auto *image = new ClickableImage(name, QString(), SetupIcons::apply(ApplyImageSize), parent);
-    image->move(at);
-    return image;
-}
-
-QGroupBox *SetupWindow::createAccessPointGroup()
-{
-    QGroupBox *group = addGroup(this, QStringLiteral("GroupBox1"), QStringLiteral("AP "), QRect(8, 4, 340, 100));
-    apSsidEdit_ = addEdit(group, QStringLiteral("Edit1"), QStringLiteral("Label1"), QStringLiteral("SSID Name:"), 20);
-    apSsidEdit_->setText(QStringLiteral("ZOR-06-WF-XXXXXX"));
-    apOpenRadio_ = named(new QRadioButton(QStringLiteral("Open"), group), QStringLiteral("RadioButton1"));
-    apOpenRadio_->setGeometry(EditX, 45, 70, RowHeight);
-    apOpenRadio_->setChecked(true);
-    apWpaRadio_ = named(new QRadioButton(QStringLiteral("WPA/WPA2"), group), QStringLiteral("RadioButton2"));
-    apWpaRadio_->setGeometry(EditX + 70, 45, 100, RowHeight);
-    apKeyEdit_ = addEdit(group, QStringLiteral("Edit2"), QStringLiteral("Label2"), QStringLiteral("SSID Key:"), 70);
-    connect(addApplyImage(group, QStringLiteral("Image2"), QPoint(305, 68)), &ClickableImage::clicked, this,
-            &SetupWindow::applyAccessPoint);
-    return group;
-}
-
-QGroupBox *SetupWindow::createStationGroup()
-{
-    QGroupBox *group = addGroup(this, QStringLiteral("GroupBox2"), QStringLiteral("Station"), QRect(8, 108, 340, 194));
-    stationSsidEdit_ = addEdit(group, QStringLiteral("Edit3"), QStringLiteral("Label3"), QStringLiteral("SSID Name:"), 20);
-    stationSsidEdit_->setText(QStringLiteral("kRVHUB"));
-    stationOpenRadio_ = named(new QRadioButton(QStringLiteral("Open"), group), QStringLiteral("RadioButton3"));
-    stationOpenRadio_->setGeometry(EditX, 45, 60, RowHeight);
-    stationWepRadio_ = named(new QRadioButton(QStringLiteral("WEP"), group), QStringLiteral("RadioButton4"));
-    stationWepRadio_->setGeometry(EditX + 60, 45, 60, RowHeight);
-    stationWpaRadio_ = named(new QRadioButton(QStringLiteral("WPA/WPA2"), group), QStringLiteral("RadioButton5"));
-    stationWpaRadio_->setGeometry(EditX + 120, 45, 100, RowHeight);
-    stationWpaRadio_->setChecked(true);
-    stationKeyEdit_ = addEdit(group, QStringLiteral("Edit4"), QStringLiteral("Label4"), QStringLiteral("SSID Key:"), 70);
-    connect(addApplyImage(group, QStringLiteral("Image3"), QPoint(305, 68)), &ClickableImage::clicked, this,
-            &SetupWindow::applyStation);
-
-    staticIpCheck_ = named(new QCheckBox(QStringLiteral("Static IP"), group), QStringLiteral("CheckBox1"));
-    staticIpCheck_->setToolTip(QStringLiteral("Static IP, only Station mode"));
-    staticIpCheck_->setGeometry(10, 97, 100, RowHeight);
-    connect(staticIpCheck_, &QCheckBox::clicked, this, &SetupWindow::setStaticAddressEnabled);
-    createStaticAddressPanel(group);
-    return group;
-}
-
-QFrame *SetupWindow::createStaticAddressPanel(QWidget *parent)
-{
-    auto *panel = named(new QFrame(parent), QStringLiteral("Panel1"));
-    panel->setGeometry(6, 120, 328, 68);
-    panel->setFrameShape(QFrame::StyledPanel);
-    QPalette grey = panel->palette();
-    grey.setColor(QPalette::Window, QColor(224, 224, 224));
-    panel->setPalette(grey);
-    panel->setAutoFillBackground(true);
-    staticIpEdit_ = addEdit(panel, QStringLiteral("Edit8"), QStringLiteral("Label10"), QStringLiteral("IP:"), 2);
-    maskEdit_ = addEdit(panel, QStringLiteral("Edit9"), QStringLiteral("Label11"), QStringLiteral("Net mask:"), 24);
-    maskEdit_->setText(QStringLiteral("255.255.255.0"));
-    gatewayEdit_ = addEdit(panel, QStringLiteral("Edit10"), QStringLiteral("Label12"), QStringLiteral("Gate way:"), 46);
-    int i = 0;
-    for (const char *name : {"Label10", "Label11", "Label12"})
-        staticIpLabels_[i++] = panel->findChild<QLabel *>(QLatin1String(name));
-    connect(addApplyImage(panel, QStringLiteral("Image10"), QPoint(298, 22)), &ClickableImage::clicked, this,
-            &SetupWindow::applyStaticAddress);
-    return panel;
-}
-
-QGroupBox *SetupWindow::createLocationGroup()
-{
-    QGroupBox *group = addGroup(this, QStringLiteral("GroupBox3"), QStringLiteral("Location"), QRect(8, 306, 340, 52));
-    locationEdit_ = addEdit(group, QStringLiteral("Edit5"), QStringLiteral("Label5"), QStringLiteral("String:"), 20);
-    connect(addApplyImage(group, QStringLiteral("Image6"), QPoint(305, 18)), &ClickableImage::clicked, this,
-            &SetupWindow::applyLocation);
-    return group;
-}
-
-QGroupBox *SetupWindow::createWifiModeGroup()
-{
-    QGroupBox *group = addGroup(this, QStringLiteral("GroupBox5"), QStringLiteral("WiFi Mode "), QRect(356, 4, 341, 52));
-    apModeRadio_ = named(new QRadioButton(QStringLiteral("AP "), group), QStringLiteral("RadioButton6"));
-    apModeRadio_->setGeometry(EditX, 20, 60, RowHeight);
-    stationModeRadio_ = named(new QRadioButton(QStringLiteral("Station"), group), QStringLiteral("RadioButton7"));
-    stationModeRadio_->setGeometry(EditX + 70, 20, 80, RowHeight);
-    stationModeRadio_->setChecked(true);
-    connect(addApplyImage(group, QStringLiteral("Image4"), QPoint(306, 18)), &ClickableImage::clicked, this,
-            &SetupWindow::applyWifiMode);
-    return group;
-}
-
-QGroupBox *SetupWindow::createWebGroup()
-{
-    QGroupBox *group = addGroup(this, QStringLiteral("GroupBox4"), QStringLiteral("WEB"), QRect(356, 60, 341, 52));
-    webKeyEdit_ = addEdit(group, QStringLiteral("Edit6"), QStringLiteral("Label6"), QStringLiteral("Login Key:"), 20);
-    ClickableImage *image = addApplyImage(group, QStringLiteral("Image5"), QPoint(306, 18));
-    connect(image, &ClickableImage::clicked, this, &SetupWindow::applyWebKey);
-    // As laid out: the web key cannot be reached from the window.
-    image->setVisible(false);
-    image->setEnabled(false);
-    group->setEnabled(false);
-    return group;
-}
-
-QGroupBox *SetupWindow::createModbusTcpGroup()
-{
-    modbusTcpGroup_ = addGroup(this, QStringLiteral("GroupBox6"), QStringLiteral("Modbus TCP"), QRect(356, 116, 341, 74));
-    modbusPortEdit_ = addEdit(modbusTcpGroup_, QStringLiteral("Edit7"), QStringLiteral("Label7"), QStringLiteral("Port:"), 20);
-    idleTimeoutEdit_ = addEdit(modbusTcpGroup_, QStringLiteral("Edit12"), QStringLiteral("Label8"),
-                               QStringLiteral("Idle Timeout:"), 45);
-    connect(addApplyImage(modbusTcpGroup_, QStringLiteral("Image9"), QPoint(306, 43)), &ClickableImage::clicked, this,
-            &SetupWindow::applyModbusTcp);
-    return modbusTcpGroup_;
-}
-
-QGroupBox *SetupWindow::createModbusRtuGroup()
-{
-    modbusRtuGroup_ = addGroup(this, QStringLiteral("GroupBox7"), QStringLiteral("Modbus RTU"), QRect(356, 194, 341, 164));
-    deviceIdEdit_ = addEdit(modbusRtuGroup_, QStringLiteral("Edit11"), QStringLiteral("Label13"),
-                            QStringLiteral("Device ID:"), 20);
-    deviceIdEdit_->setText(QStringLiteral("1"));
-    deviceIdEdit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), deviceIdEdit_));
-    deviceIdEdit_->setFixedWidth(110);
-    baudRateBox_ = addComboBox(modbusRtuGroup_, QStringLiteral("ComboBox1"), QStringLiteral("Label14"),
-                               QStringLiteral("BaudRate:"),
-                               {"300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "57600", "115200"},
-                               QStringLiteral("115200"), 46);
-    parityBox_ = addComboBox(modbusRtuGroup_, QStringLiteral("ComboBox2"), QStringLiteral("Label15"),
-                             QStringLiteral("Parity:"), {"None", "Even", "Odd"}, QStringLiteral("None"), 72);
-    dataBitsBox_ = addComboBox(modbusRtuGroup_, QStringLiteral("ComboBox3"), QStringLiteral("Label16"),
-                               QStringLiteral("Data bit:"), {"8", "7"}, QStringLiteral("8"), 98);
-    stopBitsBox_ = addComboBox(modbusRtuGroup_, QStringLiteral("ComboBox4"), QStringLiteral("Label17"),
-                               QStringLiteral("Stop bit:"), {"1", "2"}, QStringLiteral("1"), 124);
-    sdIndicator_ = addLabel(modbusRtuGroup_, QStringLiteral("Label18"), QStringLiteral("   "), QPoint(215, 20));
-    sdIndicator_->setFixedWidth(110);
-    connect(addApplyImage(modbusRtuGroup_, QStringLiteral("Image11"), QPoint(306, 122)), &ClickableImage::clicked, this,
-            &SetupWindow::requestModbusRtu);
-    return modbusRtuGroup_;
-}
-
-void SetupWindow::createBottomRow()
-{
-    struct Wide {
-        const char *name, *caption, *hint;
-        QColor color;
-        void (SetupWindow::*handler)();
-    };
-    const Wide images[] = {
-        {"Image7", "Reset Default", "", QColor(196, 120, 30), &SetupWindow::resetToDefaults},
-        {"Image1", "F/W Update", "", QColor(38, 98, 160), &SetupWindow::updateFirmware},
-        {"Image8", "Reboot", "Reboot", QColor(170, 40, 40), &SetupWindow::rebootUnit},
-    };
-    int x = 62;
-    for (const Wide &wide : images) {
-        auto *image = new ClickableImage(QLatin1String(wide.name), QLatin1String(wide.hint),
-                                         SetupIcons::wideButton(QLatin1String(wide.caption), wide.color, WideImageSize),
-                                         this);
-        image->move(x, 372);
-        connect(image, &ClickableImage::clicked, this, wide.handler);
-        x += WideImageSize.width() + 12;
-    }
-}
-
-bool SetupWindow::event(QEvent *event)
-{
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+    // Once per opening: coming back from a message box or another program keeps what was typed.
+    if (!event->spontaneous())
         readBack();
-    return QDialog::event(event);
+    QDialog::showEvent(event);
 }
 
 bool SetupWindow::eventFilter(QObject *watched, QEvent *event)
@@ -355,6 +102,7 @@ void SetupWindow::readBack()
         modbusTcpGroup_->hide();
         showSdIndicator();
     }
+    placeModbusGroups();
 }
 
 void SetupWindow::setStaticAddressEnabled(bool on)
@@ -375,20 +123,36 @@ void SetupWindow::showSdIndicator()
     sdIndicator_->setPalette(colors);
 }
 
-void SetupWindow::apply(const SetupResult &result)
+bool SetupWindow::running() const
 {
+    return running_ || sdCheckTimer_->isActive();
+}
+
+void SetupWindow::apply(const SetupResult &result, std::initializer_list<std::pair<SetupInput, QWidget *>> inputs)
+{
+    // Clicks that reach the window during a run are not a second apply.
+    if (running())
+        return;
+    const QScopedValueRollback<bool> running(running_, true);
     runner_.apply(result);
+    for (const auto &[input, widget] : inputs)
+        if (result.error && input == result.faultyInput)
+            widget->setFocus(Qt::OtherFocusReason);
 }
 
 void SetupWindow::run(const SetupPlan &plan)
 {
+    if (running())
+        return;
+    const QScopedValueRollback<bool> running(running_, true);
     runner_.run(plan);
 }
 
 void SetupWindow::applyAccessPoint()
 {
     apply(planAccessPoint({apSsidEdit_->text(), apOpenRadio_->isChecked() ? KeyType::Open : KeyType::Wpa,
-                           apKeyEdit_->text()}));
+                           apKeyEdit_->text()}),
+          {{SetupInput::Ssid, apSsidEdit_}, {SetupInput::Key, apKeyEdit_}});
 }
 
 void SetupWindow::applyStation()
@@ -396,33 +160,39 @@ void SetupWindow::applyStation()
     const KeyType type = stationOpenRadio_->isChecked() ? KeyType::Open
                          : stationWepRadio_->isChecked() ? KeyType::Wep
                                                          : KeyType::Wpa;
-    apply(planStation({stationSsidEdit_->text(), type, stationKeyEdit_->text()}));
+    apply(planStation({stationSsidEdit_->text(), type, stationKeyEdit_->text()}),
+          {{SetupInput::Ssid, stationSsidEdit_}, {SetupInput::Key, stationKeyEdit_}});
 }
 
 void SetupWindow::applyStaticAddress()
 {
-    apply(planStaticAddress(
-        {staticIpCheck_->isChecked(), staticIpEdit_->text(), maskEdit_->text(), gatewayEdit_->text()}));
+    apply(planStaticAddress({staticIpCheck_->isChecked(), staticIpEdit_->text(), maskEdit_->text(), gatewayEdit_->text()}),
+          {{SetupInput::Ip, staticIpEdit_}, {SetupInput::Mask, maskEdit_}, {SetupInput::Gateway, gatewayEdit_}});
 }
 
 void SetupWindow::applyWebKey()
 {
-    apply(planWebKey(webKeyEdit_->text()));
+    apply(planWebKey(webKeyEdit_->text()), {{SetupInput::Text, webKeyEdit_}});
 }
 
 void SetupWindow::applyLocation()
 {
-    apply(planLocation(locationEdit_->text()));
+    apply(planLocation(locationEdit_->text()), {{SetupInput::Text, locationEdit_}});
 }
 
 void SetupWindow::applyModbusTcp()
 {
-    apply(planModbusTcp(modbusPortEdit_->text(), idleTimeoutEdit_->text()));
+    apply(planModbusTcp(modbusPortEdit_->text(), idleTimeoutEdit_->text()),
+          {{SetupInput::Port, modbusPortEdit_}, {SetupInput::Timeout, idleTimeoutEdit_}});
 }
 
 void SetupWindow::requestModbusRtu()
 {
-    session_.link.queueDeviceInformation();
+    if (running())
+        return;
+    // A failed link check has reported in the monitor window: Timer1 is not armed, nothing is written.
+    if (!session_.link.queueDeviceInformation())
+        return;
     sdCheckTimer_->start(session_.timing.sdCheckDelayMs);
 }
 
@@ -432,7 +202,9 @@ void SetupWindow::writeModbusRtu()
     if (!session_.status.sdPresent)
         return;
     apply(planModbusRtu({deviceIdEdit_->text(), baudRateBox_->currentText(), parityBox_->currentText(),
-                         dataBitsBox_->currentText(), stopBitsBox_->currentText()}));
+                         dataBitsBox_->currentText(), stopBitsBox_->currentText()}),
+          {{SetupInput::DeviceId, deviceIdEdit_}, {SetupInput::BaudRate, baudRateBox_}, {SetupInput::Parity, parityBox_},
+           {SetupInput::DataBits, dataBitsBox_}, {SetupInput::StopBits, stopBitsBox_}});
 }
 
 void SetupWindow::applyWifiMode()

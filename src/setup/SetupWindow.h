@@ -3,6 +3,8 @@
 #include "SetupRunner.h"
 
 #include <QDialog>
+#include <initializer_list>
+#include <utility>
 
 class ClickableImage;
 class Dialogs;
@@ -32,7 +34,7 @@ signals:
     void monitorLogLine(const QString &line);
 
 public slots:
-    // Shows the settings of the latest status; runs at every activation.
+    // Shows the settings of the latest status; runs each time the window is opened.
     void readBack();
     void setStaticAddressEnabled(bool on);
     void applyAccessPoint();
@@ -51,10 +53,11 @@ public slots:
     void rebootUnit();
 
 protected:
-    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildLayout();
     QGroupBox *createAccessPointGroup();
     QGroupBox *createStationGroup();
     QFrame *createStaticAddressPanel(QWidget *parent);
@@ -69,8 +72,11 @@ private:
     QComboBox *addComboBox(QWidget *parent, const QString &name, const QString &labelName, const QString &label,
                            const QStringList &items, const QString &initial, int y);
     ClickableImage *addApplyImage(QWidget *parent, const QString &name, const QPoint &at);
+    void placeModbusGroups();
     void showSdIndicator();
-    void apply(const SetupResult &result);
+    bool running() const;
+    // Runs the result's plan, or shows its error and puts the focus on the input at fault.
+    void apply(const SetupResult &result, std::initializer_list<std::pair<SetupInput, QWidget *>> inputs);
     void run(const SetupPlan &plan);
 
     UnitSession &session_;
@@ -107,4 +113,5 @@ private:
     FlashGauge *gauge_ = nullptr;
     QPlainTextEdit *rtuLog_ = nullptr;
     QTimer *sdCheckTimer_ = nullptr;
+    bool running_ = false;
 };

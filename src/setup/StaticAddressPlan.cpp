@@ -37,6 +37,7 @@ SetupResult planStaticAddress(const StaticAddressInput &input)
     const auto mask = ip ? readDottedAddress(input.mask) : std::nullopt;
     const auto gateway = mask ? readDottedAddress(input.gateway) : std::nullopt;
     if (!gateway) {
+        result.faultyInput = !ip ? SetupInput::Ip : !mask ? SetupInput::Mask : SetupInput::Gateway;
         result.error = SetupMessage::errorFound("    . IP, Mask, Gateway input error.\n");
         return result;
     }

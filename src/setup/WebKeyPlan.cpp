@@ -9,6 +9,7 @@ SetupResult planWebKey(const QString &key)
     if (!bytes.isEmpty())
         result.log << QString::number(bytes.size());
     if (bytes.isEmpty() || bytes.size() > 5) {
+        result.faultyInput = SetupInput::Text;
         result.error = SetupMessage::errorFound("    . WEB Key must be 5 chars.");
         return result;
     }

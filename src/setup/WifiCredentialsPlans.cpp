@@ -38,10 +38,12 @@ SetupResult check(const CheckedCredentials &checked)
 
     const bool ssidValid = !checked.ssid.isEmpty() && checked.ssid.size() <= MaxSsidBytes;
     const bool keyValid = checked.key.size() >= MinKeyBytes && checked.key.size() <= MaxKeyBytes;
-    if (!ssidValid || (checked.keyType != KeyType::Open && !keyValid))
+    if (!ssidValid || (checked.keyType != KeyType::Open && !keyValid)) {
+        result.faultyInput = ssidValid ? SetupInput::Key : SetupInput::Ssid;
         result.error = SetupMessage::errorFound("    . SSID must less then 31 chars.\n"
                                                 "    . Key must around chars  8~14.\n"
                                                 "    . If Open type selected, Key can be ignore.");
+    }
     return result;
 }
 

@@ -133,7 +133,7 @@ private slots:
         rig.addClip(1, rig.sourceClip("a.mp3"));
         rig.control<QComboBox>("ComboBox9")->setCurrentText("001");
         rig.click("SpeedButton1");
-        QCOMPARE(rig.statusText(), "Write complete! ");
+        QCOMPARE(rig.statusText(), "Write complete! 3 files written");
         const QByteArray projectTable = rig.sim.unit().file(FileArea::Sd, "plist.cfg").value_or("");
 
         rig.dialogs.expectMessageBox("Save project before leave?", "Project Save", Dialogs::YesNoWarning, Dialogs::No);

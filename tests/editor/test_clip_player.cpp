@@ -36,6 +36,17 @@ bool writeText(const QString &path)
 class ClipPlayerTest : public QObject {
     Q_OBJECT
 private slots:
+    void nothingIsLoadedBeforeTheFirstPlay()
+    {
+        QtClipPlayer player;
+        player.stop();
+        QCOMPARE(player.mediaStatus(), QMediaPlayer::NoMedia);
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        if (!maps.open(QIODevice::ReadOnly))
+            QSKIP("no /proc here");
+        QVERIFY(!maps.readAll().contains("gst"));
+    }
+
     void decodesAnMp3_data()
     {
         QTest::addColumn<bool>("realClip");
@@ -59,15 +70,18 @@ private slots:
             QVERIFY(writeText(mp3)); // text, not audio
 
         QtClipPlayer player;
-        QStringList errors;
-        connect(&player, &QtClipPlayer::playbackFailed, this, [&errors](const QString &e) { errors << e; });
+        QStringList failed;
+        player.onFailed = [&failed](const QString &path) { failed << path; };
         player.play(mp3);
         if (realClip) {
             QTRY_VERIFY_WITH_TIMEOUT(player.mediaStatus() == QMediaPlayer::BufferedMedia
                                          || player.mediaStatus() == QMediaPlayer::EndOfMedia, 10000);
-            QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+            QVERIFY2(failed.isEmpty(), qPrintable(failed.join('\n')));
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 10000);
+            // The back end reports a bad file more than once; the user hears of it once.
+            QTRY_VERIFY_WITH_TIMEOUT(!failed.isEmpty(), 10000);
+            QTest::qWait(500);
+            QCOMPARE(failed, QStringList{mp3});
         }
         player.stop();
     }

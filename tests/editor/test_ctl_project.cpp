@@ -145,6 +145,94 @@ private slots:
             QVERIFY(sim.unit().receivedFrames().isEmpty());
     }
 
+    // Commands that must refuse, keep a byte they do not own, or tell what a save drops.
+    void projectCommandsKeepWhatTheyDoNotChange_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // "DIR": the project, "CRFILE": a clip named a<CR>b.mp3
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<bool>("unchanged"); // both project files byte-identical
+        QTest::addColumn<int>("mode");       // byte 8 afterwards
+
+        QTest::newRow("new on a project") << QStringList{"project", "new", "DIR"} << "" << 2
+                                          << "already holds a project" << "" << true << 4;
+        QTest::newRow("new --force") << QStringList{"project", "new", "DIR", "--force"} << "" << 0 << "" << "" << false << 0;
+        QTest::newRow("input with a gap") << QStringList{"project", "input", "DIR", "3", "--clips", "1,0,5"} << "" << 0
+                                          << "entry 3: 005 is not kept" << "" << false << 4;
+        QTest::newRow("remove-clip opens a gap") << QStringList{"project", "remove-clip", "DIR", "2"} << "" << 0
+                                                 << "entry 0: 005 is not kept" << "" << false << 4;
+        QTest::newRow("mode 9 kept") << QStringList{"project", "input", "DIR", "1", "--repeat", "2"} << "mode 9" << 0
+                                     << "" << "" << false << 9;
+        QTest::newRow("add-clip with a CR") << QStringList{"project", "add-clip", "DIR", "7", "CRFILE"} << "" << 1
+                                            << "control character" << "" << true << 4;
+        QTest::newRow("show escapes a list line") << QStringList{"project", "show", "DIR"} << "escape line" << 0 << ""
+                                                  << R"(clip 003: \x1b]0;owned\x07x (/m/\x1b]0;owned\x07x.mp3))" << true << 4;
+        QTest::newRow("mode on a list too long to save") << QStringList{"project", "mode", "DIR", "6"} << "long list" << 1
+                                                         << "larger than 65536 bytes" << "" << true << 4;
+    }
+    void projectCommandsKeepWhatTheyDoNotChange()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, prepare);
+        QFETCH(int, exitCode);
+        QFETCH(QString, err);
+        QFETCH(QString, out);
+        QFETCH(bool, unchanged);
+        QFETCH(int, mode);
+        QTemporaryDir folder;
+        const QString project = makeProject(folder);
+        const QString table = project + "/plist.cfg", list = project + "/m3fn.txt";
+        if (prepare == "mode 9") {
+            QFile file(table);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(8) && file.putChar(9));
+        }
+        QByteArray lines = fileBytes(list);
+        if (prepare == "escape line")
+            lines.replace("\r\n\r\n\r\n", "\r\n/m/\x1b]0;owned\x07x.mp3\r\n\r\n");
+        if (prepare == "long list")
+            lines = QByteArray(65536 - 64, 'a').replace(0, 1, "/").append(QByteArray(64, '\n'));
+        QFile listFile(list);
+        QVERIFY(listFile.open(QIODevice::WriteOnly) && listFile.write(lines) == lines.size());
+        listFile.close();
+        const QString crFile = folder.filePath("a\rb.mp3");
+        QFile cr(crFile);
+        QVERIFY(cr.open(QIODevice::WriteOnly));
+        cr.close();
+        const QByteArray before = fileBytes(table) + fileBytes(list);
+
+        const ZorCtlRun run = zorctl(arguments.replaceInStrings("DIR", project).replaceInStrings("CRFILE", crFile));
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(err.toUtf8()), run.err.constData());
+        QVERIFY2(run.out.contains(out.toUtf8()), run.out.constData());
+        QVERIFY(!run.out.contains('\x1b') && !run.err.contains('\x1b'));
+        QCOMPARE(fileBytes(table) + fileBytes(list) == before, unchanged);
+        QCOMPARE(int(fileBytes(table).at(8)), mode);
+    }
+
+    // The unit's table may be short and carry a mode the tool does not know; its list a CR
+    // inside a line.
+    void readKeepsWhatTheUnitHolds()
+    {
+        QTemporaryDir folder;
+        SimulatorThread sim;
+        const QString address = nextAddress();
+        QVERIFY(sim.start(QHostAddress(address)));
+        QByteArray table = QByteArray::fromHex("5A3577A5000000000900");
+        sim.unit().setFile(FileArea::Sd, "plist.cfg", table);
+        sim.unit().setFile(FileArea::Sd, "m3fn.txt", "\xEF\xBB\xBF/a\rb.mp3\r\n/c.mp3\r\n");
+
+        const QString copy = folder.filePath("copy");
+        const ZorCtlRun read = zorctl({"--address", address, "project", "read", copy});
+        QCOMPARE(read.exitCode, 0);
+        QVERIFY2(read.err.contains("plist.cfg has 10 bytes, fewer than the 512"), read.err.constData());
+        QCOMPARE(zorctl({"project", "input", copy, "0", "--repeat", "2"}).exitCode, 0);
+        QCOMPARE(int(fileBytes(copy + "/plist.cfg").at(8)), 9);
+        const ZorCtlRun shown = zorctl({"project", "show", copy});
+        QVERIFY2(shown.out.contains("clip 001: a\\rb (/a\\rb.mp3)\nclip 002: c (/c.mp3)"), shown.out.constData());
+    }
+
     void unitCommandsPutTheirBytesOnTheWire_data()
     {
         QTest::addColumn<QStringList>("arguments");

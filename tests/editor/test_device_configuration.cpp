@@ -2,9 +2,11 @@
 // order, and what comes back.
 #include "AudioListFile.h"
 #include "ClipText.h"
+#include "ConfigurationStepText.h"
 #include "EditorRig.h"
 #include "InputTestCode.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 Q_DECLARE_METATYPE(UnitFaults)
@@ -73,6 +75,7 @@ private slots:
         QCOMPARE(result.ok(), !absentClip && !oversizedClip);
         QCOMPARE(result.missing, absentClip ? QStringList{activeDir + clipFileName(absentClip)} : QStringList{});
         QCOMPARE(result.refused, oversizedClip ? QStringList{activeDir + clipFileName(oversizedClip)} : QStringList{});
+        QCOMPARE(result.written, uploaded);
         for (const ConfigurationStep &step : rig.steps)
             if (step.kind == ConfigurationStep::ClipRefused)
                 QCOMPARE(step.reason, "File Size > Buffer Size 13MB !!");
@@ -147,15 +150,21 @@ private slots:
         QTest::addColumn<QByteArray>("unitTable"); // empty: the unit has none
         QTest::addColumn<TransferOutcome>("outcome");
         QTest::addColumn<bool>("listEmptied"); // the unit has no list: the scratch list is emptied
-        UnitFaults none, stall, refuse;
+        QTest::addColumn<QString>("status");   // how status panel 0 begins
+        UnitFaults none, stall, refuse, silent;
         stall.stallDataPhase = true;
         refuse.refuseConnections = true;
+        silent.noAnswer = true;
         const QByteArray table(alarmTableSize, '\x11');
-        QTest::newRow("refused read") << none << QByteArray() << TransferOutcome::Refused << true;
-        QTest::newRow("timed-out read") << stall << table << TransferOutcome::TimedOut << false;
-        QTest::newRow("no connection") << refuse << table << TransferOutcome::Failed << false;
+        QTest::newRow("refused read") << none << QByteArray() << TransferOutcome::Refused << true
+                                      << "Read refused by the unit: plist.cfg";
+        QTest::newRow("silent unit") << silent << table << TransferOutcome::Refused << false
+                                     << "Read Error! : plist.cfg: no answer from the unit";
+        QTest::newRow("timed-out read") << stall << table << TransferOutcome::TimedOut << false << "Read time-out: plist.cfg";
+        QTest::newRow("no connection") << refuse << table << TransferOutcome::Failed << false
+                                       << "Read Error! : plist.cfg: no connection";
         QTest::newRow("table too large") << none << QByteArray(alarmTableSize + 1, '\x11') << TransferOutcome::Done
-                                         << false;
+                                         << false << "plist.cfg from the unit has 513 bytes";
     }
     void failedReadsCopyNothing()
     {
@@ -183,6 +192,9 @@ private slots:
         QCOMPARE(read.applied->mode, 1);
         QCOMPARE(rig.steps.size(), 1);
         QCOMPARE(rig.steps[0].transfer.outcome, outcome);
+        QFETCH(QString, status);
+        QVERIFY2(configurationStepText(rig.steps[0]).status.startsWith(status),
+                 qPrintable(configurationStepText(rig.steps[0]).status));
 
         rig.device.readAudioListFromDevice();
         QCOMPARE(rig.store.audioListImage(), listEmptied ? QByteArray() : list);
@@ -202,6 +214,61 @@ private slots:
         QVERIFY(!result.ok());
         QCOMPARE(result.refused, QStringList{"plist.cfg"});
         QCOMPARE(rig.stepNames(ConfigurationStep::SendingClip), QStringList{});
+    }
+
+    void unitThatStopsAnsweringEndsTheWrite_data()
+    {
+        QTest::addColumn<QString>("faultAt"); // the file from whose announcement on the unit misbehaves
+        QTest::addColumn<UnitFaults>("faults");
+        QTest::addColumn<bool>("onlyThatFile"); // the unit is well again after that file
+        QTest::addColumn<QStringList>("uploaded");
+        QTest::addColumn<QString>("box");
+        UnitFaults silent, gone, refusing;
+        silent.noAnswer = true;
+        gone.refuseConnections = true;
+        refusing.negativeStatus = true;
+        QTest::newRow("silent from m3fn.txt") << "m3fn.txt" << silent << false << QStringList{"plist.cfg"}
+                                              << "File Write Error! : m3fn.txt: no answer from the unit. The write stopped there.";
+        QTest::newRow("silent from a clip") << "002.mp3" << silent << false << QStringList{"plist.cfg", "m3fn.txt", "001.mp3"}
+                                            << "File Write Error! : 002.mp3: no answer from the unit. The write stopped there.";
+        QTest::newRow("gone at a clip") << "002.mp3" << gone << false << QStringList{"plist.cfg", "m3fn.txt", "001.mp3"}
+                                        << "File Write Error! : 002.mp3: no connection. The write stopped there.";
+        QTest::newRow("one clip refused") << "002.mp3" << refusing << true
+                                          << QStringList{"plist.cfg", "m3fn.txt", "001.mp3", "005.mp3"}
+                                          << "File Write Error! : Target error !!";
+    }
+    void unitThatStopsAnsweringEndsTheWrite()
+    {
+        QFETCH(QString, faultAt);
+        QFETCH(UnitFaults, faults);
+        QFETCH(bool, onlyThatFile);
+        QFETCH(QStringList, uploaded);
+        EditorRig rig;
+        for (int n : {1, 2, 5})
+            rig.addClip(n);
+        rig.timing.connectTimeoutMs = 200;
+        QStringList boxes;
+        rig.device.onStep = [&](const ConfigurationStep &step) {
+            if (QFileInfo(step.name).fileName() == faultAt
+                && (step.kind == ConfigurationStep::WritingFile || step.kind == ConfigurationStep::SendingClip))
+                rig.sim.setFaults(faults);
+            if (onlyThatFile && step.kind == ConfigurationStep::ClipRefused)
+                rig.sim.setFaults({});
+            if (const QString box = configurationStepText(step).error; !box.isEmpty())
+                boxes << box;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        const DeviceWriteResult result = rig.device.writeDevice({}, 0);
+        QVERIFY(clock.elapsed() < 10000);
+        rig.sim.setFaults({});
+
+        QFETCH(QString, box);
+        QCOMPARE(boxes, QStringList{box});
+        QCOMPARE(result.written, uploaded);
+        QCOMPARE(rig.commandCodes().contains(configurationWrittenCode), onlyThatFile);
+        QCOMPARE(result.stoppedAt, onlyThatFile ? QString() : faultAt);
+        QVERIFY(!result.ok());
     }
 
     void inputTestCodes_data()

@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -92,8 +94,8 @@ private slots:
     void listFileBytes();
     void parseList_data();
     void parseList();
-    void oversizedProjectFiles_data();
-    void oversizedProjectFiles();
+    void projectFiles_data();
+    void projectFiles();
     void addAudio_data();
     void addAudio();
     void deleteAudioClearsReferences();
@@ -252,59 +254,120 @@ void EditorModelsTest::parseList()
     QCOMPARE(read.list.selectorItems(), selectorItems);
 }
 
-void EditorModelsTest::oversizedProjectFiles_data()
+void EditorModelsTest::projectFiles_data()
 {
-    QTest::addColumn<int>("tableSize");
-    QTest::addColumn<int>("listPadding");
-    QTest::addColumn<QString>("error");
+    QTest::addColumn<QByteArray>("table");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("fault"); // "no list" before loading; "list grows", "list is a folder" before saving
+    QTest::addColumn<int>("saveMode");  // -1: the mode selector shows none
+    QTest::addColumn<QString>("error"); // of the load, else of the save; empty: both succeed
+    QTest::addColumn<QString>("clip2"); // its source path once loaded
 
-    QTest::newRow("table 513 bytes") << 513 << 0 << "plist.cfg is larger than 512 bytes";
-    QTest::newRow("list over 64 KiB") << 512 << 70000 << "m3fn.txt is larger than 65536 bytes";
-    QTest::newRow("short table") << 9 << 0 << "";
+    const QByteArray table = savedFreshTable(6);
+    const QString two = "C:\\müsik\\zwei.mp3";
+    const QString twoLines = "\r\n" + two + "\r\n";
+    const auto encoded = [](QStringConverter::Encoding encoding, const QString &text) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder(text));
+    };
+    const QString longPath = "/" + QString(65536 - 3 - 64 * 2 - 1, u'x');
+    QTest::newRow("UTF-8 as written") << table << listFile(sixtyFourLines({{2, two}})) << "" << 6 << "" << two;
+    QTest::newRow("UTF-16 LE mark") << table << encoded(QStringConverter::Utf16LE, twoLines) << "" << 6 << "" << two;
+    QTest::newRow("UTF-16 BE mark") << table << encoded(QStringConverter::Utf16BE, twoLines) << "" << 6 << "" << two;
+    QTest::newRow("Latin-1, no mark") << table << twoLines.toLatin1() << "" << 6 << "m3fn.txt is not UTF-8 text" << "";
+    QTest::newRow("UTF-16, lone surrogate") << table << QByteArray("\xFF\xFE\x00\xD8\r\0", 6) << "" << 6
+                                            << "m3fn.txt is not UTF-16LE text" << "";
+    QTest::newRow("CR inside a line") << table << QByteArray("\xEF\xBB\xBF\r\n/a\rb.mp3\r\n/c.mp3\r\n") << "" << 6 << ""
+                                      << "/a\rb.mp3";
+    QTest::newRow("LF ends") << table << QByteArray("\n/two.mp3\n") << "" << 6 << "" << "/two.mp3";
+    QTest::newRow("CR ends") << table << QByteArray("\r/two.mp3\r") << "" << 6 << "" << "/two.mp3";
+    QTest::newRow("short table") << table.left(9) << listFile({}) << "" << -1 << "" << "";
+    QTest::newRow("mode 9, selector shows none") << QByteArray(table).replace(8, 1, "\x09") << listFile({}) << "" << -1
+                                                 << "" << "";
+    QTest::newRow("mode 9 shown") << QByteArray(table).replace(8, 1, "\x09") << listFile({}) << "" << 9 << "" << "";
+    QTest::newRow("table of 513 bytes") << table + '\x05' << listFile({}) << "" << 6
+                                        << "plist.cfg is larger than 512 bytes" << "";
+    QTest::newRow("table of 600 bytes, no list") << table + QByteArray(88, '\x05') << QByteArray() << "no list" << 6
+                                                 << "plist.cfg is larger than 512 bytes" << "";
+    QTest::newRow("list over 64 KiB") << table << listFile({}) + QByteArray(70000, ' ') << "" << 6
+                                      << "m3fn.txt is larger than 65536 bytes" << "";
+    QTest::newRow("fits, but not as written") << table << ("\n" + longPath.toUtf8() + "x" + QByteArray(63, '\n'))
+                                                   << "" << 6 << "would, as this tool writes it, be larger" << "";
+    QTest::newRow("64 KiB as written") << table << listFile(sixtyFourLines({{2, longPath}})) << "" << 6 << ""
+                                       << longPath;
+    QTest::newRow("list grows past the image") << table << listFile({}) << "list grows" << 6
+                                               << "larger than 65536 bytes" << "";
+    QTest::newRow("list is a folder") << table << listFile({}) << "list is a folder" << 6 << "Could not write" << "";
 }
 
-// A refused file opens as an empty project with the reason and stays on disk as it was;
-// a short table replaces only the leading bytes.
-void EditorModelsTest::oversizedProjectFiles()
+// What loads also saves and reads back the same; a refused project is never written
+// over, and a failed save leaves both files byte-identical.
+void EditorModelsTest::projectFiles()
 {
-    QFETCH(int, tableSize);
-    QFETCH(int, listPadding);
+    QFETCH(QByteArray, table);
+    QFETCH(QByteArray, list);
+    QFETCH(QString, fault);
+    QFETCH(int, saveMode);
     QFETCH(QString, error);
+    QFETCH(QString, clip2);
 
-    QByteArray table = savedFreshTable(6).leftJustified(tableSize, '\x05', true);
-    const QByteArray list = listFile(sixtyFourLines({{4, "four.mp3"}})) + QByteArray(listPadding, ' ');
-    writeAll(project + "plist.cfg", table);
-    writeAll(project + "m3fn.txt", list);
+    const QString tablePath = project + "plist.cfg", listPath = project + "m3fn.txt", clipPath = project + "001.mp3";
+    writeAll(tablePath, table);
+    if (fault != "no list")
+        writeAll(listPath, list);
+    writeAll(clipPath, "clip");
 
     ScriptedDialogs dialogs;
     ProjectStore store(dialogs, basePath());
     store.directories().activeDir = project;
-    const EditorOutcome outcome = store.loadProject();
-    QVERIFY2(outcome.error.contains(error), qPrintable(outcome.error));
-    QCOMPARE(outcome.error.isEmpty(), error.isEmpty());
-    QCOMPARE(outcome.applied->mode, error.isEmpty() ? 6 : 0);
-    QCOMPARE(store.audioList().isPresent(4), error.isEmpty());
-    QCOMPARE(store.alarmTable().image().mid(9), freshTable().mid(9));
-    QCOMPARE(readAll(project + "plist.cfg"), table);
-    QCOMPARE(readAll(project + "m3fn.txt"), list);
+    const EditorOutcome loaded = store.loadProject();
+    const bool refused = !loaded.ok();
+    const QString loadError = fault.startsWith("list ") ? QString() : error;
+    QVERIFY2(loaded.error.contains(loadError) && refused == !loadError.isEmpty(), qPrintable(loaded.error));
+    QCOMPARE(store.audioList().slot(2).sourcePath, clip2);
+    if (fault == "list grows")
+        store.audioList().setSource(3, "/" + QString(70000, u'x'));
+    if (fault == "list is a folder")
+        QVERIFY(QFile::remove(listPath) && QDir().mkpath(listPath + "/kept"));
+    const QByteArray before = readAll(tablePath) + readAll(listPath);
+
+    const EditorOutcome saved = store.saveProject(loaded.applied->rows, saveMode);
+    if (error.isEmpty()) {
+        QVERIFY2(saved.ok(), qPrintable(saved.error));
+        QCOMPARE(readAll(tablePath).at(8), saveMode < 0 ? table.at(8) : char(saveMode));
+        QCOMPARE(parseAudioListBytes(readAll(listPath), "m3fn.txt").list, store.audioList());
+        return;
+    }
+    QVERIFY2(saved.error.contains(refused ? "could not be opened" : error), qPrintable(saved.error));
+    if (refused) {
+        QVERIFY(!store.addAudioFile(4, clipPath).ok());
+        QVERIFY(!store.deleteAudio(1).ok());
+    }
+    QCOMPARE(readAll(tablePath) + readAll(listPath), before);
+    QCOMPARE(readAll(clipPath), "clip");
+    QCOMPARE(QFileInfo(listPath).isDir(), fault == "list is a folder");
 }
 
 void EditorModelsTest::addAudio_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("small") << qint64(1000) << "";
-    QTest::newRow("exactly 10 MiB") << qint64(10485760) << "";
-    QTest::newRow("10 MiB + 1") << qint64(10485761) << "Error!! : File Size > then Buffer 10MB";
+    QTest::newRow("small") << "door bell.mp3" << qint64(1000) << "";
+    QTest::newRow("exactly 10 MiB") << "door bell.mp3" << qint64(10485760) << "";
+    QTest::newRow("10 MiB + 1") << "door bell.mp3" << qint64(10485761) << "Error!! : File Size > then Buffer 10MB";
+    QTest::newRow("CR in the name") << "door\rbell.mp3" << qint64(1000) << "control character";
+    QTest::newRow("ESC in the name") << "door\x1b[2Jbell.mp3" << qint64(1000) << "control character";
 }
 
 void EditorModelsTest::addAudio()
 {
+    QFETCH(QString, name);
     QFETCH(qint64, size);
     QFETCH(QString, error);
 
-    const QString source = inBase("door bell.mp3");
+    const QString source = inBase(name);
     QByteArray content(size, '\0');
     content[0] = 'I';
     writeAll(source, content);
@@ -315,7 +378,7 @@ void EditorModelsTest::addAudio()
     ProjectStore store(dialogs, basePath());
     store.directories().activeDir = project;
     const EditorOutcome outcome = store.addAudio(12);
-    QCOMPARE(outcome.error, error);
+    QVERIFY2(outcome.error.contains(error) && outcome.ok() == error.isEmpty(), qPrintable(outcome.error));
 
     const bool added = error.isEmpty();
     QCOMPARE(store.audioList().slot(12).shortName, added ? "door bell" : "");
@@ -361,20 +424,27 @@ void EditorModelsTest::deleteAudioClearsReferences()
 void EditorModelsTest::chooseProjectDir_data()
 {
     QTest::addColumn<bool>("confirmed");
-    QTest::newRow("cancelled") << false;
-    QTest::newRow("confirmed") << true;
+    QTest::addColumn<int>("tableSize");
+    QTest::newRow("cancelled") << false << 512;
+    QTest::newRow("confirmed") << true << 512;
+    QTest::newRow("refused project") << true << 600;
 }
 
-// Cancelling keeps "PRJ.cfg", the folders and what is in memory; confirming remembers
-// the folder and opens its project.
+// Cancelling, or a folder whose project is refused, keeps "PRJ.cfg", the folders and
+// what is in memory, and nothing is written into the refused folder; confirming
+// remembers the folder and opens its project.
 void EditorModelsTest::chooseProjectDir()
 {
     QFETCH(bool, confirmed);
+    QFETCH(int, tableSize);
+    const bool opens = confirmed && tableSize == 512;
 
     const QString other = inBase("other");
     QVERIFY(QDir().mkpath(other));
-    writeAll(other + QDir::separator() + "plist.cfg", savedFreshTable(3));
-    writeAll(other + QDir::separator() + "m3fn.txt", listFile(sixtyFourLines({{2, "two.mp3"}})));
+    const QString otherTable = other + QDir::separator() + "plist.cfg", otherList = other + QDir::separator() + "m3fn.txt";
+    writeAll(otherTable, savedFreshTable(3).leftJustified(tableSize, '\x05'));
+    writeAll(otherList, listFile(sixtyFourLines({{2, "two.mp3"}})));
+    const QByteArray otherFiles = readAll(otherTable) + readAll(otherList);
     writeAll(inBase("PRJ.cfg"), "old pointer\r\n");
 
     ScriptedDialogs dialogs;
@@ -384,34 +454,43 @@ void EditorModelsTest::chooseProjectDir()
     store.audioList().setSource(9, "unsaved.mp3");
 
     const EditorOutcome outcome = store.chooseProjectDir();
-    QVERIFY(outcome.ok());
-    QCOMPARE(outcome.applied.has_value(), confirmed);
-    const QString expectedDir = confirmed ? other + QDir::separator() : project;
+    QCOMPARE(outcome.ok(), opens || !confirmed);
+    QCOMPARE(outcome.applied.has_value(), opens);
+    const QString expectedDir = opens ? other + QDir::separator() : project;
     QCOMPARE(store.directories().activeDir, expectedDir);
     QCOMPARE(store.directories().projectDir, expectedDir);
-    QCOMPARE(readAll(inBase("PRJ.cfg")),
-             confirmed ? expectedDir.toLatin1() + "\r\n" : QByteArray("old pointer\r\n"));
-    QCOMPARE(store.audioList().isPresent(9), !confirmed);
-    QCOMPARE(store.audioList().isPresent(2), confirmed);
+    QCOMPARE(readAll(inBase("PRJ.cfg")), opens ? expectedDir.toLatin1() + "\r\n" : QByteArray("old pointer\r\n"));
+    QCOMPARE(store.audioList().isPresent(9), !opens);
+    QCOMPARE(store.audioList().isPresent(2), opens);
+    if (!opens) {
+        QVERIFY(store.saveProject({}, 0).ok());
+        QCOMPARE(readAll(otherTable) + readAll(otherList), otherFiles);
+    }
 }
 
 void EditorModelsTest::openEditorFollowsPointer_data()
 {
     QTest::addColumn<QByteArray>("pointer"); // empty: no "PRJ.cfg"
     QTest::addColumn<bool>("opensProject");
+    QTest::addColumn<int>("tableSize");
 
-    QTest::newRow("no PRJ.cfg") << QByteArray() << false;
-    QTest::newRow("PRJ.cfg without a line") << QByteArray("\r\n") << false;
-    QTest::newRow("PRJ.cfg naming the project") << QByteArray("project") << true;
+    QTest::newRow("no PRJ.cfg") << QByteArray() << false << 512;
+    QTest::newRow("PRJ.cfg without a line") << QByteArray("\r\n") << false << 512;
+    QTest::newRow("PRJ.cfg naming the project") << QByteArray("project") << true << 512;
+    QTest::newRow("PRJ.cfg naming a refused project") << QByteArray("project") << true << 600;
 }
 
+// A refused project named by "PRJ.cfg" opens empty, and saving does not write over it.
 void EditorModelsTest::openEditorFollowsPointer()
 {
     QFETCH(QByteArray, pointer);
     QFETCH(bool, opensProject);
+    QFETCH(int, tableSize);
+    const bool refused = tableSize != 512;
 
-    writeAll(project + "plist.cfg", savedFreshTable(2));
+    writeAll(project + "plist.cfg", savedFreshTable(2).leftJustified(tableSize, '\x05'));
     writeAll(project + "m3fn.txt", listFile(sixtyFourLines({{1, "one.mp3"}})));
+    const QByteArray projectFiles = readAll(project + "plist.cfg") + readAll(project + "m3fn.txt");
     if (pointer == "project")
         writeAll(inBase("PRJ.cfg"), projectPointerBytes(project));
     else if (!pointer.isEmpty())
@@ -420,14 +499,17 @@ void EditorModelsTest::openEditorFollowsPointer()
     ScriptedDialogs dialogs;
     ProjectStore store(dialogs, basePath());
     const EditorOutcome outcome = store.openEditor();
-    QVERIFY(outcome.ok());
+    QCOMPARE(outcome.ok(), !refused);
     const QString work = withTrailingSeparator(inBase("work"));
     QCOMPARE(store.directories().activeDir, opensProject ? project : work);
     QVERIFY(QDir(work).exists());
     QVERIFY(QDir(store.directories().tempDir).exists());
-    QCOMPARE(outcome.applied->mode, opensProject ? 2 : 0);
-    QCOMPARE(store.audioList().isPresent(1), opensProject);
+    QCOMPARE(outcome.applied->mode, opensProject && !refused ? 2 : 0);
+    QCOMPARE(store.audioList().isPresent(1), opensProject && !refused);
     QVERIFY(store.openEditor().log.isEmpty());
+    QCOMPARE(store.saveProject({}, 0).ok(), !refused);
+    if (refused)
+        QCOMPARE(readAll(project + "plist.cfg") + readAll(project + "m3fn.txt"), projectFiles);
 }
 
 void EditorModelsTest::projectPointer_data()

@@ -8,6 +8,8 @@
 struct RecordingClipPlayer : ClipPlayer {
     QStringList played;
     int stops = 0;
+    bool audioOutput = true;
+    bool hasAudioOutput() const override { return audioOutput; }
     void play(const QString &path) override { played << path; }
     void stop() override { ++stops; }
 };

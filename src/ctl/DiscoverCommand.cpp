@@ -1,0 +1,152 @@
+#include "DiscoverCommand.h"
+
+#include "ProgressLine.h"
+#include "UnitScan.h"
+
+#include <CLI/CLI.hpp>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+#include <memory>
+
+namespace {
+
+struct DiscoverOptions {
+    std::vector<std::string> subnets;
+    int timeoutMs = UnitScan::DefaultTimeoutMs;
+    int jobs = UnitScan::DefaultJobs;
+    bool csv = false;
+};
+
+QStringList fields(const UnitSighting &unit)
+{
+    return {unit.address, unit.model, unit.mac, unit.location, unit.firmware, unit.sd,
+            unit.rssi != 0 ? QString::number(unit.rssi) : QString(), unit.wifiMode};
+}
+
+// A field as RFC 4180 has it: quoted when it holds a comma, a quote or a line break.
+QString csvField(QString field)
+{
+    if (!field.contains(u',') && !field.contains(u'"') && !field.contains(u'\n') && !field.contains(u'\r'))
+        return field;
+    return '"' + field.replace(u'"', QStringLiteral("\"\"")) + '"';
+}
+
+void printTable(const QList<UnitSighting> &units)
+{
+    QList<QStringList> rows{{"ADDRESS", "MODEL", "MAC", "LOCATION", "FIRMWARE", "SD", "RSSI", "WIFI MODE"}};
+    for (const UnitSighting &unit : units)
+        rows << fields(unit);
+    QList<qsizetype> widths(rows.first().size(), 0);
+    for (const QStringList &row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row[i].leftJustified(widths[i] + 2) : row[i];
+        printLine(stdout, line);
+    }
+}
+
+void printCsv(const QList<UnitSighting> &units)
+{
+    printLine(stdout, QStringLiteral("address,model,mac,location,firmware,sd,rssi,wifiMode"));
+    for (const UnitSighting &unit : units) {
+        QStringList line;
+        for (const QString &field : fields(unit))
+            line << csvField(field);
+        printLine(stdout, line.join(u','));
+    }
+}
+
+void printJsonArray(const QList<UnitSighting> &units)
+{
+    QJsonArray array;
+    for (const UnitSighting &unit : units)
+        array.append(QJsonObject{{"address", unit.address}, {"model", unit.model}, {"mac", unit.mac},
+                                 {"location", unit.location}, {"firmware", unit.firmware}, {"sd", unit.sd},
+                                 {"rssi", unit.rssi != 0 ? QJsonValue(unit.rssi) : QJsonValue()},
+                                 {"wifiMode", unit.wifiMode}});
+    printLine(stdout, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
+}
+
+// Every host of the subnets once, in order; false with the reason for a bad subnet.
+bool hostsOf(const QStringList &subnets, QList<QHostAddress> &hosts)
+{
+    QSet<quint32> seen;
+    for (const QString &subnet : subnets) {
+        QString error;
+        const QList<QHostAddress> some = scanHosts(subnet, &error);
+        if (!error.isEmpty()) {
+            printLine(stderr, "zorctl: " + error);
+            return false;
+        }
+        for (const QHostAddress &host : some)
+            if (!seen.contains(host.toIPv4Address())) {
+                seen.insert(host.toIPv4Address());
+                hosts << host;
+            }
+    }
+    return true;
+}
+
+int discover(const CtlOptions &options, const DiscoverOptions &discover)
+{
+    QStringList subnets;
+    for (const std::string &subnet : discover.subnets)
+        subnets << QString::fromStdString(subnet);
+    if (subnets.isEmpty())
+        subnets = defaultScanSubnets();
+    if (subnets.isEmpty()) {
+        printLine(stderr, QStringLiteral("zorctl: no network interface is up; name one with --subnet"));
+        return CtlUsage;
+    }
+    QList<QHostAddress> hosts;
+    if (!hostsOf(subnets, hosts))
+        return CtlUsage;
+
+    UnitScan scan;
+    ProgressLine progress(QStringLiteral("hosts"));
+    QEventLoop loop;
+    QObject::connect(&scan, &UnitScan::progress, &scan, [&progress](int done, int total) { progress.show(done, total); });
+    QObject::connect(&scan, &UnitScan::finished, &loop, &QEventLoop::quit);
+    scan.start(hosts, discover.jobs, discover.timeoutMs);
+    if (scan.isRunning())
+        loop.exec();
+
+    const QList<UnitSighting> units = scan.sightings();
+    if (options.json)
+        printJsonArray(units);
+    else if (discover.csv)
+        printCsv(units);
+    else
+        printTable(units);
+    printLine(stderr, QStringLiteral("zorctl: %1 of %2 hosts gave no device information").arg(scan.unlisted()).arg(hosts.size()));
+    return CtlDone;
+}
+
+} // namespace
+
+void addDiscoverCommand(CLI::App &app, const CtlOptions &options, int &exitCode)
+{
+    auto values = std::make_shared<DiscoverOptions>();
+    CLI::App *command = app.add_subcommand("discover", "Find the units on IPv4 subnets by asking every host for its device information");
+    command->add_option("--subnet", values->subnets,
+                        "ADDRESS/PREFIX to scan, /16 at the widest; may be repeated. "
+                        "Default: the PC's up interfaces, each at most the /22 around its address");
+    command->add_option("--timeout", values->timeoutMs, "Milliseconds per host for connect and answer together")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 60000));
+    command->add_option("--jobs", values->jobs, "Hosts asked at a time")->capture_default_str()->check(CLI::Range(1, 1024));
+    command->add_flag("--csv", values->csv, "Print a header line and comma-separated fields");
+    command->callback([&, values] {
+        if (options.json && values->csv) {
+            printLine(stderr, QStringLiteral("zorctl: give --json or --csv, not both"));
+            exitCode = CtlUsage;
+            return;
+        }
+        exitCode = discover(options, *values);
+    });
+}

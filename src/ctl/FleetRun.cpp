@@ -1,0 +1,194 @@
+#include "FleetRun.h"
+
+#include "CtlSession.h"
+#include "ProgressLine.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <memory>
+
+namespace {
+
+const QString AddressField = QStringLiteral("{address}");
+// Connects to nothing: a dotted address is all the link will dial.
+const QString RehearsalAddress = QStringLiteral("rehearsal");
+
+struct UnitRun {
+    QString address;
+    std::unique_ptr<QProcess> process;
+    bool finished = false;
+    bool ok = false;
+    QString message;
+    QJsonValue result{QJsonValue::Undefined};
+};
+
+// The command and, for set and project, its subcommand.
+QStringList commandWords(const QStringList &arguments)
+{
+    QStringList words;
+    for (const QString &word : arguments)
+        if (!word.startsWith(u'-') && words.size() < 2)
+            words << word;
+    return words;
+}
+
+QString refusedCommand(const FleetCommandLine &line)
+{
+    const QStringList words = commandWords(line.unitArguments);
+    const QString command = words.value(0);
+    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup"};
+    if (command.isEmpty())
+        return QStringLiteral("give a command to run on the units");
+    if (!several.contains(command) && !(command == "project" && words.value(1) == "write"))
+        return (command == "project" ? "project " + words.value(1) : command).trimmed() + " runs on one unit at a time";
+    if (command == "backup" && line.addresses.size() > 1) {
+        // Each unit needs a file and a clip folder of its own.
+        const qsizetype at = line.unitArguments.indexOf("backup");
+        const QString file = line.unitArguments.value(at + 1);
+        const qsizetype clips = line.unitArguments.indexOf("--with-clips");
+        if (!file.contains(AddressField) || (clips >= 0 && !line.unitArguments.value(clips + 1).contains(AddressField)))
+            return "backup to several units needs " + AddressField + " in FILE and in the --with-clips folder";
+    }
+    return {};
+}
+
+// The last line a failed run wrote to stderr, as the reason.
+QString reasonOf(const QByteArray &stderrBytes, int exitCode)
+{
+    const QStringList lines = QString::fromLocal8Bit(stderrBytes).split(u'\n', Qt::SkipEmptyParts);
+    QString reason = lines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : lines.last().trimmed();
+    if (reason.startsWith(QStringLiteral("zorctl: ")))
+        reason = reason.mid(8);
+    // The setup runner's lines open with the window's ". " bullet.
+    while (reason.startsWith(u'.') || reason.startsWith(u' '))
+        reason = reason.mid(1);
+    return reason;
+}
+
+void conclude(UnitRun &run)
+{
+    QProcess &process = *run.process;
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    run.finished = true;
+    run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == CtlDone;
+    if (!run.ok) {
+        run.message = process.exitStatus() == QProcess::NormalExit ? reasonOf(err, process.exitCode())
+                                                                    : QStringLiteral("zorctl crashed");
+    } else {
+        run.message = QStringLiteral("done");
+    }
+    const QJsonDocument document = QJsonDocument::fromJson(out.trimmed());
+    if (document.isObject())
+        run.result = document.object();
+    else if (document.isArray())
+        run.result = document.array();
+    run.process.reset();
+}
+
+void printResult(const UnitRun &run, bool json)
+{
+    if (!json) {
+        printLine(stdout, run.address + (run.ok ? QStringLiteral(": done") : ": failed: " + run.message));
+    } else {
+        QJsonObject object{{"address", run.address}, {"ok", run.ok}, {"message", run.message}};
+        if (!run.result.isUndefined())
+            object["result"] = run.result;
+        printJson(object);
+    }
+    std::fflush(stdout); // each line as its unit is done, ahead of the summary on stderr
+}
+
+// Usage errors that only the command itself can find (a location too long, a missing
+// project): one run against no unit finds them before any unit is touched.
+bool rehearse(const FleetCommandLine &line)
+{
+    QProcess process;
+    process.start(QCoreApplication::applicationFilePath(), unitCommandLine(line, RehearsalAddress));
+    process.waitForFinished(-1);
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() != CtlUsage)
+        return true;
+    std::fputs(process.readAllStandardError().constData(), stderr);
+    return false;
+}
+
+} // namespace
+
+QStringList unitCommandLine(const FleetCommandLine &line, const QString &address)
+{
+    QStringList arguments{"--address", address};
+    for (QString argument : line.unitArguments)
+        arguments << argument.replace(AddressField, address);
+    return arguments;
+}
+
+int runFleet(const FleetCommandLine &line)
+{
+    if (!line.error.isEmpty() || !refusedCommand(line).isEmpty()) {
+        printLine(stderr, "zorctl: " + (line.error.isEmpty() ? refusedCommand(line) : line.error));
+        return CtlUsage;
+    }
+    if (!rehearse(line))
+        return CtlUsage;
+
+    std::vector<UnitRun> runs(line.addresses.size());
+    for (qsizetype i = 0; i < line.addresses.size(); ++i)
+        runs[i].address = line.addresses[i];
+    QEventLoop loop;
+    ProgressLine progress(QStringLiteral("units"));
+    std::size_t started = 0, printed = 0;
+    int running = 0, finished = 0;
+    const int total = int(runs.size());
+
+    std::function<void()> startNext;
+    auto onDone = [&] {
+        --running;
+        progress.show(++finished, total);
+        // In list order: a unit's line waits for the units before it.
+        while (printed < runs.size() && runs[printed].finished) {
+            progress.clear();
+            printResult(runs[printed++], line.json);
+        }
+        if (printed == runs.size())
+            loop.quit();
+        else
+            startNext();
+    };
+    startNext = [&] {
+        while (running < line.jobs && started < runs.size()) {
+            const std::size_t index = started++;
+            UnitRun &run = runs[index];
+            run.process = std::make_unique<QProcess>();
+            QObject::connect(run.process.get(), &QProcess::finished, &loop, [&, index] {
+                conclude(runs[index]);
+                onDone();
+            });
+            QObject::connect(run.process.get(), &QProcess::errorOccurred, &loop, [&, index](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart)
+                    return; // finished() follows
+                runs[index].finished = true;
+                runs[index].message = "cannot start zorctl: " + runs[index].process->errorString();
+                runs[index].process.release()->deleteLater();
+                onDone();
+            });
+            ++running;
+            run.process->start(QCoreApplication::applicationFilePath(), unitCommandLine(line, run.address));
+        }
+    };
+    progress.show(0, total);
+    startNext();
+    loop.exec();
+
+    QStringList failed;
+    for (const UnitRun &run : runs)
+        if (!run.ok)
+            failed << run.address;
+    if (failed.isEmpty())
+        return CtlDone;
+    printLine(stderr, QStringLiteral("zorctl: %1 of %2 units failed: %3").arg(failed.size()).arg(total).arg(failed.join(", ")));
+    return CtlUnitsFailed;
+}

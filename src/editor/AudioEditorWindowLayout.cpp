@@ -1,0 +1,322 @@
+// The audio editor's controls and how they are laid out.
+#include "AudioEditorWindow.h"
+
+#include "ClipText.h"
+#include "InputRowLayout.h"
+#include "StatusGauge.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int statusTextWidth = 800;
+constexpr int gridRowHeight = 22;
+constexpr int initialVolume = 4;
+
+// Header row in the menu colour with black text, clip rows white with blue text; text
+// centred and 2 pixels below the cell's top.
+class GridCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        painter->save();
+        painter->fillRect(option.rect, option.state & QStyle::State_Selected ? option.palette.highlight() : QBrush(Qt::white));
+        painter->setPen(option.state & QStyle::State_Selected ? option.palette.highlightedText().color() : QColor(Qt::blue));
+        painter->drawText(option.rect.adjusted(0, 2, 0, 0), Qt::AlignHCenter | Qt::AlignTop, index.data().toString());
+        painter->restore();
+    }
+};
+
+QToolButton *namedButton(const QString &name, const QString &caption, const QString &hint, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    return button;
+}
+
+QRadioButton *namedRadio(const QString &name, const QString &caption, QWidget *parent)
+{
+    auto *radio = new QRadioButton(caption, parent);
+    radio->setObjectName(name);
+    return radio;
+}
+} // namespace
+
+void AudioEditorWindow::createControls()
+{
+    auto *columns = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    left->addWidget(createJobBlock());
+    left->addWidget(createAudioBlock(), 1);
+    columns->addLayout(left);
+    columns->addWidget(createAlarmBlock(), 1);
+
+    log_ = new QPlainTextEdit(this);
+    log_->setObjectName(QStringLiteral("Memo1"));
+    log_->setReadOnly(true);
+    log_->setVisible(false);
+    // Diagnostic, kept out of sight as it always was.
+    auto *workFolderCheck = namedButton(QStringLiteral("SpeedButton10"), QString(), QString(), this);
+    workFolderCheck->setVisible(false);
+    connect(workFolderCheck, &QToolButton::clicked, this, &AudioEditorWindow::onWorkFolderCheckClicked);
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setSizeGripEnabled(false);
+    statusText_ = new QLabel(statusBar_);
+    statusText_->setFixedWidth(statusTextWidth);
+    gauge_ = new StatusGauge(statusBar_);
+    statusBar_->addWidget(statusText_);
+    statusBar_->addWidget(gauge_, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 0);
+    layout->addLayout(columns, 1);
+    layout->addWidget(statusBar_);
+}
+
+QWidget *AudioEditorWindow::createJobBlock()
+{
+    auto *block = new QWidget(this);
+    auto *jobGroup = new QGroupBox(QStringLiteral("(1)Select Job"), block);
+    projectJobRadio_ = namedRadio(QStringLiteral("RadioButton5"), QStringLiteral("Edit Project"), jobGroup);
+    deviceJobRadio_ = namedRadio(QStringLiteral("RadioButton4"), QStringLiteral("Edit Device"), jobGroup);
+    projectJobRadio_->setChecked(true);
+    // Only a change of job switches: a click on the job already chosen keeps the rows.
+    connect(projectJobRadio_, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen)
+            onProjectJobSelected();
+    });
+    connect(deviceJobRadio_, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen)
+            onDeviceJobSelected();
+    });
+    auto *jobLayout = new QHBoxLayout(jobGroup);
+    jobLayout->addWidget(projectJobRadio_);
+    jobLayout->addWidget(deviceJobRadio_);
+
+    writeDeviceButton_ = namedButton(QStringLiteral("SpeedButton1"), QStringLiteral("Write Device"),
+                                     QStringLiteral("Write config to Device"), block);
+    writeDeviceButton_->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    readDeviceButton_ = namedButton(QStringLiteral("SpeedButton2"), QStringLiteral("Read Device"),
+                                    QStringLiteral("Read back Device config"), block);
+    readDeviceButton_->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    connect(writeDeviceButton_, &QToolButton::clicked, this, &AudioEditorWindow::onWriteDeviceClicked);
+    connect(readDeviceButton_, &QToolButton::clicked, this, &AudioEditorWindow::onReadDeviceClicked);
+
+    auto *volumeCaption = new QLabel(QStringLiteral("Volume"), block);
+    volumeSlider_ = new QSlider(Qt::Horizontal, block);
+    volumeSlider_->setObjectName(QStringLiteral("TrackBar1"));
+    volumeSlider_->setToolTip(QStringLiteral("Set Output Volume"));
+    volumeSlider_->setRange(0, 10);
+    volumeSlider_->setPageStep(1);
+    volumeSlider_->setTickInterval(1);
+    volumeSlider_->setTickPosition(QSlider::TicksBothSides);
+    volumeSlider_->setValue(initialVolume);
+    volumeSlider_->installEventFilter(this);
+    volumeLabel_ = new QLabel(QString::number(initialVolume), block);
+    volumeLabel_->setObjectName(QStringLiteral("Label112"));
+    volumeLabel_->setToolTip(QStringLiteral("Set Output Volume"));
+    connect(volumeSlider_, &QSlider::valueChanged, this, &AudioEditorWindow::onVolumeMoved);
+
+    auto *projectPanel = new QWidget(block);
+    activeDirLabel_ = new QLabel(projectPanel);
+    activeDirLabel_->setObjectName(QStringLiteral("Label115"));
+    loadProjectButton_ = namedButton(QStringLiteral("SpeedButton7"), QStringLiteral("Load Project"),
+                                     QStringLiteral("Load project config"), projectPanel);
+    loadProjectButton_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    saveProjectButton_ = namedButton(QStringLiteral("SpeedButton9"), QStringLiteral("Save Project"),
+                                     QStringLiteral("Save project config"), projectPanel);
+    saveProjectButton_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    connect(loadProjectButton_, &QToolButton::clicked, this, &AudioEditorWindow::onLoadProjectClicked);
+    connect(saveProjectButton_, &QToolButton::clicked, this, &AudioEditorWindow::onSaveProjectClicked);
+    auto *projectLayout = new QGridLayout(projectPanel);
+    projectLayout->setContentsMargins(0, 0, 0, 0);
+    projectLayout->addWidget(new QLabel(QStringLiteral("Project Dir:"), projectPanel), 0, 0);
+    projectLayout->addWidget(activeDirLabel_, 0, 1, 1, 3);
+    projectLayout->addWidget(loadProjectButton_, 1, 0, 1, 2);
+    projectLayout->addWidget(saveProjectButton_, 1, 2, 1, 2);
+    projectLayout->setColumnStretch(3, 1);
+
+    auto *layout = new QGridLayout(block);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(jobGroup, 0, 0, 1, 2);
+    layout->addWidget(writeDeviceButton_, 0, 2);
+    layout->addWidget(readDeviceButton_, 0, 3);
+    layout->addWidget(volumeCaption, 1, 0);
+    layout->addWidget(volumeSlider_, 1, 1, 1, 2);
+    layout->addWidget(volumeLabel_, 1, 3);
+    layout->addWidget(projectPanel, 2, 0, 1, 4);
+    return block;
+}
+
+QWidget *AudioEditorWindow::createAudioBlock()
+{
+    auto *group = new QGroupBox(QStringLiteral("(2)Add Audio"), this);
+    // Qt's header stands for the fixed row 0; table row i is clip i + 1.
+    grid_ = new QTableWidget(maxClipNumber, 2, group);
+    grid_->setObjectName(QStringLiteral("StringGrid1"));
+    grid_->setHorizontalHeaderLabels({QStringLiteral("File No."), QStringLiteral("Real File Name")});
+    grid_->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section { background: palette(window); color: black; }"));
+    grid_->verticalHeader()->setVisible(false);
+    grid_->verticalHeader()->setDefaultSectionSize(gridRowHeight);
+    grid_->setColumnWidth(0, 60);
+    grid_->setColumnWidth(1, 374);
+    grid_->setFixedWidth(60 + 374 + 22);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setItemDelegate(new GridCellDelegate(grid_));
+    for (int row = 0; row < maxClipNumber; ++row) {
+        grid_->setItem(row, 0, new QTableWidgetItem(clipText(row + 1)));
+        grid_->setItem(row, 1, new QTableWidgetItem);
+    }
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, &AudioEditorWindow::onGridDoubleClicked);
+
+    auto *playButton = namedButton(QStringLiteral("SpeedButton4"), QString(), QStringLiteral("Play Audio"), group);
+    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    auto *stopButton = namedButton(QStringLiteral("SpeedButton5"), QString(), QStringLiteral("Stop Audio"), group);
+    stopButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    auto *deleteButton = namedButton(QStringLiteral("SpeedButton6"), QString(), QStringLiteral("Delete audio file list"), group);
+    deleteButton->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    connect(playButton, &QToolButton::clicked, this, &AudioEditorWindow::onPlayClicked);
+    connect(stopButton, &QToolButton::clicked, this, &AudioEditorWindow::onStopClicked);
+    connect(deleteButton, &QToolButton::clicked, this, &AudioEditorWindow::onDeleteAudioClicked);
+    playSourceRadio_ = namedRadio(QStringLiteral("RadioButton1"), QStringLiteral("Play Source"), group);
+    playProjectRadio_ = namedRadio(QStringLiteral("RadioButton2"), QStringLiteral("Play Project"), group);
+    playDeviceRadio_ = namedRadio(QStringLiteral("RadioButton3"), QStringLiteral("Play Device"), group);
+    playSourceRadio_->setChecked(true);
+
+    auto *buttons = new QHBoxLayout;
+    for (QWidget *widget : std::initializer_list<QWidget *>{playButton, stopButton, deleteButton, playSourceRadio_,
+                                                             playProjectRadio_, playDeviceRadio_})
+        buttons->addWidget(widget);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(grid_, 1);
+    layout->addLayout(buttons);
+    return group;
+}
+
+QWidget *AudioEditorWindow::createInputRow(int row, QWidget *parent)
+{
+    const InputRowControls &names = inputRowControls[row];
+    QWidget *host = parent;
+    if (names.enclosingPanel) {
+        host = new QFrame(parent);
+        host->setObjectName(QString::fromLatin1(names.enclosingPanel));
+        (new QHBoxLayout(host))->setContentsMargins(0, 0, 0, 0);
+    }
+    InputRowWidgets &widgets = rows_[row];
+    auto *panel = new QFrame(host);
+    panel->setObjectName(QString::fromLatin1(names.panel));
+    widgets.panel = names.enclosingPanel ? host : panel;
+    widgets.caption = new QLabel(panel);
+    widgets.caption->setFixedWidth(80);
+    auto *layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->addWidget(widgets.caption);
+    for (int i = 0; i < clipsPerEntry; ++i) {
+        auto *selector = new QComboBox(panel);
+        selector->setObjectName(QString::fromLatin1(names.clipSelectors[i]));
+        selector->setToolTip(QStringLiteral("#%1").arg(i + 1));
+        selector->setMinimumWidth(64);
+        widgets.clipSelectors[i] = selector;
+        layout->addWidget(selector);
+    }
+    widgets.repeatEdit = new QLineEdit(QStringLiteral("1"), panel);
+    widgets.repeatEdit->setObjectName(QString::fromLatin1(names.repeatEdit));
+    widgets.repeatEdit->setToolTip(QStringLiteral("Repeat"));
+    widgets.repeatEdit->setFixedWidth(40);
+    widgets.alarmCheckBox = new QCheckBox(QStringLiteral("Alarm Output"), panel);
+    widgets.alarmCheckBox->setObjectName(QString::fromLatin1(names.alarmCheckBox));
+    layout->addWidget(widgets.repeatEdit);
+    layout->addWidget(widgets.alarmCheckBox);
+    layout->addStretch(1);
+    if (names.enclosingPanel)
+        host->layout()->addWidget(panel);
+    return widgets.panel;
+}
+
+QWidget *AudioEditorWindow::createAlarmBlock()
+{
+    auto *group = new QGroupBox(QStringLiteral("(3)Alarm Config"), this);
+    modeSelector_ = new QComboBox(group);
+    modeSelector_->setObjectName(QStringLiteral("ComboBox1"));
+    modeSelector_->setToolTip(QStringLiteral("Select Alarm Mode"));
+    for (int mode = 0; mode < offeredModes; ++mode)
+        modeSelector_->addItem(QString::number(mode));
+    connect(modeSelector_, &QComboBox::currentIndexChanged, this, &AudioEditorWindow::onModeChosen);
+
+    firstGroup_ = new QGroupBox(group);
+    firstGroup_->setObjectName(QStringLiteral("GroupBox1"));
+    auto *firstLayout = new QVBoxLayout(firstGroup_);
+    firstLayout->setSpacing(0);
+    binaryGroup_ = new QGroupBox(QStringLiteral("Mode 4-7, Binary Input(bI7~bI31) && DI6"), group);
+    binaryGroup_->setObjectName(QStringLiteral("GroupBox2"));
+    scrollBox_ = new QScrollArea(binaryGroup_);
+    scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
+    scrollBox_->setWidgetResizable(true);
+    scrollBox_->viewport()->installEventFilter(this);
+    auto *scrolled = new QWidget;
+    auto *scrolledLayout = new QVBoxLayout(scrolled);
+    scrolledLayout->setSpacing(0);
+    (new QVBoxLayout(binaryGroup_))->addWidget(scrollBox_);
+
+    const InputLayout binaryCaptions = ::applyInputLayout(4, sixInputModelCode);
+    for (int row = 0; row < inputRowCount; ++row) {
+        const bool first = row < firstGroupRowCount;
+        QWidget *panel = createInputRow(row, first ? static_cast<QWidget *>(firstGroup_) : scrolled);
+        (first ? firstLayout : scrolledLayout)->addWidget(panel);
+        if (!first)
+            rows_[row].caption->setText(binaryCaptions.rowCaptions[row]); // fixed in this group
+    }
+    scrolledLayout->addStretch(1);
+    scrollBox_->setWidget(scrolled);
+
+    testInputSelector_ = new QComboBox(group);
+    testInputSelector_->setObjectName(QStringLiteral("ComboBox74"));
+    testInputSelector_->setToolTip(QStringLiteral("Select the Input to test"));
+    channelTestButton_ = namedButton(QStringLiteral("SpeedButton3"), QStringLiteral("Channel test"),
+                                     QStringLiteral("Test the trigger Input after write setting to Device"), group);
+    channelTestButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    stopTestButton_ = namedButton(QStringLiteral("SpeedButton8"), QString(), QStringLiteral("Stop Test"), group);
+    stopTestButton_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    channelTestButton_->setEnabled(false);
+    stopTestButton_->setEnabled(false);
+    connect(channelTestButton_, &QToolButton::clicked, this, &AudioEditorWindow::onChannelTestClicked);
+    connect(stopTestButton_, &QToolButton::clicked, this, &AudioEditorWindow::onStopTestClicked);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Alarm Mode"), group));
+    top->addWidget(modeSelector_);
+    top->addStretch(1);
+    top->addWidget(testInputSelector_);
+    top->addWidget(channelTestButton_);
+    top->addWidget(stopTestButton_);
+    auto *layout = new QVBoxLayout(group);
+    layout->addLayout(top);
+    layout->addWidget(firstGroup_);
+    layout->addWidget(binaryGroup_, 1);
+    applyInputLayout(0);
+    return group;
+}
