@@ -4,11 +4,13 @@
 #include "DemoUnitAddress.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
+#include "LogViewer.h"
 #include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
 #include "UnitSession.h"
+#include "UnitsWindow.h"
 
 #include <QComboBox>
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QElapsedTimer>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <cstring>
@@ -79,6 +82,39 @@ void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
             window->hide();
         }
         QTextStream(stderr) << "zorwifi-demo: all windows opened" << Qt::endl;
+    });
+    watch->start(LinkWatchMs);
+}
+
+// Opens the Units window (and scans) or the Log viewer once linked, and saves it when it has
+// something to show.
+void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path)
+{
+    auto *watch = new QTimer(&monitor);
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, units, path, &session, &monitor] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        units ? monitor.onUnitsClicked() : monitor.onLogClicked();
+        QWidget *shown = units ? static_cast<QWidget *>(monitor.findChild<UnitsWindow *>()) : monitor.findChild<LogViewer *>();
+        const auto save = [shown, path] {
+            const bool saved = shown->grab().save(path);
+            if (!saved)
+                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
+            QCoreApplication::exit(saved ? 0 : 1);
+        };
+        if (!units) {
+            QTimer::singleShot(3500, shown, save); // a status poll or so
+            return;
+        }
+        auto *window = static_cast<UnitsWindow *>(shown);
+        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save] {
+            auto *table = window->findChild<QTableWidget *>(QStringLiteral("UnitTable"));
+            table->setFocus();
+            table->selectRow(0);
+            QTimer::singleShot(100, window, save);
+        });
+        window->startScan();
     });
     watch->start(LinkWatchMs);
 }
@@ -168,6 +204,12 @@ struct DemoOptions {
                                      QStringLiteral("file")};
     QCommandLineOption model{QStringLiteral("model"), QStringLiteral("Model code of the embedded unit (189 or 190)."),
                              QStringLiteral("code"), QString::number(ModelZor06)};
+    QCommandLineOption unitsScreenshot{QStringLiteral("units-screenshot"),
+                                       QStringLiteral("Scan the unit's subnet in the Units window once linked, save it, then quit."),
+                                       QStringLiteral("file")};
+    QCommandLineOption logScreenshot{QStringLiteral("log-screenshot"),
+                                     QStringLiteral("Save the Log viewer a few seconds after the link, then quit."),
+                                     QStringLiteral("file")};
     QCommandLineOption editorMode{QStringLiteral("editor-mode"),
                                   QStringLiteral("The alarm mode the editor shows in its screenshot."),
                                   QStringLiteral("mode")};
@@ -181,11 +223,11 @@ struct DemoOptions {
             "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
             "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
         parser.addHelpOption();
-        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot, &model,
-                                           &editorMode, &openWindows, &stalls})
+        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot,
+                                           &unitsScreenshot, &logScreenshot, &model, &editorMode, &openWindows, &stalls})
             hidden->setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOptions(
-            {unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, model, editorMode, openWindows, stalls});
+        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, unitsScreenshot,
+                           logScreenshot, model, editorMode, openWindows, stalls});
     }
 };
 
@@ -247,6 +289,8 @@ int main(int argc, char *argv[])
     session.linkCheck.subnetPrefix = address->subnetPrefix;
     QtClipPlayer player;
     ToolWindows windows(session, dialogs, player);
+    // The demo's Units window looks for units on loopback only, never on the PC's networks.
+    windows.monitor.setScanSubnets({address->subnetPrefix + QStringLiteral("0/24")});
     const bool editorShot = parser.isSet(demo.editorScreenshot);
     const bool setupShot = parser.isSet(demo.setupScreenshot);
     QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
@@ -255,7 +299,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption &shot = editorShot ? demo.editorScreenshot
                                      : setupShot ? demo.setupScreenshot
                                                  : demo.screenshot;
-    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot), parser.value(demo.editorMode));
+    const bool unitsShot = parser.isSet(demo.unitsScreenshot);
+    const bool satelliteShot = unitsShot || parser.isSet(demo.logScreenshot);
+    if (satelliteShot)
+        shootSatelliteOnLink(session, windows.monitor, unitsShot,
+                             parser.value(unitsShot ? demo.unitsScreenshot : demo.logScreenshot));
+    watchFirstLink(session, windows.monitor, shown, address->unit, satelliteShot ? QString() : parser.value(shot),
+                   parser.value(demo.editorMode));
     if (parser.isSet(demo.openWindows))
         openWindowsOnceLinked(session, windows);
     windows.monitor.show();

@@ -7,9 +7,8 @@
 #include "UnitSession.h"
 #include "UnitTexts.h"
 
-MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs,
-                                   std::function<QTime()> clock)
-    : view_(view), session_(session), dialogs_(dialogs), linkState_(std::move(clock))
+MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs)
+    : view_(view), session_(session), dialogs_(dialogs)
 {
     session_.link.events = this;
     session_.linkCheck.events = this;
