@@ -4,17 +4,24 @@
 #include "DemoUnitAddress.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
+#include "LogViewer.h"
 #include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
 #include "UnitSession.h"
+#include "UnitsWindow.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
+#include <QScreen>
 #include <QElapsedTimer>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -79,6 +86,39 @@ void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
     watch->start(LinkWatchMs);
 }
 
+// Opens the Units window (and scans) or the Log viewer once linked, and saves it when it has
+// something to show.
+void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path)
+{
+    auto *watch = new QTimer(&monitor);
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, units, path, &session, &monitor] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        units ? monitor.onUnitsClicked() : monitor.onLogClicked();
+        QWidget *shown = units ? static_cast<QWidget *>(monitor.findChild<UnitsWindow *>()) : monitor.findChild<LogViewer *>();
+        const auto save = [shown, path] {
+            const bool saved = shown->grab().save(path);
+            if (!saved)
+                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
+            QCoreApplication::exit(saved ? 0 : 1);
+        };
+        if (!units) {
+            QTimer::singleShot(3500, shown, save); // a status poll or so
+            return;
+        }
+        auto *window = static_cast<UnitsWindow *>(shown);
+        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save] {
+            auto *table = window->findChild<QTableWidget *>(QStringLiteral("UnitTable"));
+            table->setFocus();
+            table->selectRow(0);
+            QTimer::singleShot(100, window, save);
+        });
+        window->startScan();
+    });
+    watch->start(LinkWatchMs);
+}
+
 // For unattended runs: every box goes to stderr instead of waiting for a click.
 class PrintedDialogs : public Dialogs {
 public:
@@ -121,55 +161,114 @@ void reportStalls(QObject *parent)
     timer->start(IntervalMs);
 }
 
+// The screen around a message box, frame and caption included: what a window manager shows.
+void saveBoxScreenshot(Dialogs &dialogs, const QString &path)
+{
+    auto *watch = new QTimer(qApp);
+    QObject::connect(watch, &QTimer::timeout, [watch, path] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        watch->stop();
+        // The window manager decorates the box a moment after it maps.
+        QTimer::singleShot(1000, box, [box, path] {
+            const QRect frame = box->frameGeometry().adjusted(-4, -4, 4, 4);
+            const bool saved = QGuiApplication::primaryScreen()
+                                   ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                                   .save(path);
+            if (!saved)
+                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
+            box->done(0);
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    });
+    watch->start(LinkWatchMs);
+    const QString verdict = QStringLiteral("F/W update Complete! Reboot to take effect");
+    dialogs.messageBox(verdict, verdict, Dialogs::Plain);
+}
+
+struct DemoOptions {
+    QCommandLineOption unit{QStringLiteral("unit"),
+                            QStringLiteral("Use the unit (e.g. zorsim) already serving this loopback address."),
+                            QStringLiteral("address")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"), QStringLiteral("Save the monitor window once linked, then quit."),
+                                  QStringLiteral("file")};
+    QCommandLineOption editorScreenshot{QStringLiteral("editor-screenshot"),
+                                        QStringLiteral("Save the audio editor window once linked, then quit."),
+                                        QStringLiteral("file")};
+    QCommandLineOption setupScreenshot{QStringLiteral("setup-screenshot"),
+                                       QStringLiteral("Save the setup window once linked, then quit."),
+                                       QStringLiteral("file")};
+    QCommandLineOption boxScreenshot{QStringLiteral("box-screenshot"),
+                                     QStringLiteral("Save a message box with its window frame, then quit."),
+                                     QStringLiteral("file")};
+    QCommandLineOption model{QStringLiteral("model"), QStringLiteral("Model code of the embedded unit (189 or 190)."),
+                             QStringLiteral("code"), QString::number(ModelZor06)};
+    QCommandLineOption unitsScreenshot{QStringLiteral("units-screenshot"),
+                                       QStringLiteral("Scan the unit's subnet in the Units window once linked, save it, then quit."),
+                                       QStringLiteral("file")};
+    QCommandLineOption logScreenshot{QStringLiteral("log-screenshot"),
+                                     QStringLiteral("Save the Log viewer a few seconds after the link, then quit."),
+                                     QStringLiteral("file")};
+    QCommandLineOption editorMode{QStringLiteral("editor-mode"),
+                                  QStringLiteral("The alarm mode the editor shows in its screenshot."),
+                                  QStringLiteral("mode")};
+    QCommandLineOption openWindows{QStringLiteral("open-windows"), QStringLiteral("Once linked, open and close every window.")};
+    QCommandLineOption stalls{QStringLiteral("report-stalls"),
+                              QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits.")};
+
+    void describe(QCommandLineParser &parser)
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
+            "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
+        parser.addHelpOption();
+        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot,
+                                           &unitsScreenshot, &logScreenshot, &model, &editorMode, &openWindows, &stalls})
+            hidden->setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, unitsScreenshot,
+                           logScreenshot, model, editorMode, openWindows, stalls});
+    }
+};
+
+// Help needs no display: it is printed before the windowing system is opened.
+bool asksForHelp(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char *help : {"-h", "--help", "-?", "--help-all"})
+            if (std::strcmp(argv[i], help) == 0)
+                return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (asksForHelp(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("zorwifi-demo"));
+        QCommandLineParser parser;
+        DemoOptions options;
+        options.describe(parser);
+        parser.process(core); // prints the help and exits 0
+    }
     QtDialogs shownDialogs;
     PrintedDialogs dialogs(shownDialogs);
     ErrorReportingApplication application(argc, argv, dialogs);
     QCoreApplication::setApplicationName(QStringLiteral("zorwifi-demo"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
-        "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
-    parser.addHelpOption();
-    const QCommandLineOption unitOption(QStringLiteral("unit"),
-                                        QStringLiteral("Use the unit (e.g. zorsim) already serving this loopback address."),
-                                        QStringLiteral("address"));
-    QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save the monitor window once linked, then quit."),
-                                        QStringLiteral("file"));
-    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption editorScreenshotOption(QStringLiteral("editor-screenshot"),
-                                              QStringLiteral("Save the audio editor window once linked, then quit."),
-                                              QStringLiteral("file"));
-    editorScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption editorModeOption(QStringLiteral("editor-mode"),
-                                        QStringLiteral("The alarm mode the editor shows in its screenshot."),
-                                        QStringLiteral("mode"));
-    editorModeOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption openWindowsOption(QStringLiteral("open-windows"),
-                                         QStringLiteral("Once linked, open and close every window."));
-    openWindowsOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption setupScreenshotOption(QStringLiteral("setup-screenshot"),
-                                             QStringLiteral("Save the setup window once linked, then quit."),
-                                             QStringLiteral("file"));
-    setupScreenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption stallsOption(QStringLiteral("report-stalls"),
-                                    QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits."));
-    stallsOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({unitOption, screenshotOption, editorScreenshotOption, editorModeOption, setupScreenshotOption,
-                       openWindowsOption, stallsOption});
+    DemoOptions demo;
+    demo.describe(parser);
     parser.process(application);
-    if (parser.isSet(stallsOption)) {
+    if (parser.isSet(demo.stalls)) {
         dialogs.printing = true;
         reportStalls(&application);
     }
 
-    const bool external = parser.isSet(unitOption);
-    const QString requested = external ? parser.value(unitOption) : QString::fromLatin1(EmbeddedUnitAddress);
+    const bool external = parser.isSet(demo.unit);
+    const QString requested = external ? parser.value(demo.unit) : QString::fromLatin1(EmbeddedUnitAddress);
     const auto address = demoUnitAddress(requested);
     if (!address)
         return refuse(QStringLiteral("--unit needs a loopback address such as 127.0.0.5, not \"%1\"").arg(requested));
@@ -178,6 +277,7 @@ int main(int argc, char *argv[])
     if (!external) {
         SimulatorOptions options;
         options.liveIntervalMs = LiveIntervalMs;
+        options.model = std::uint8_t(parser.value(demo.model).toUInt());
         if (!simulator.start(QHostAddress(address->unit), options))
             return refuse(QStringLiteral("cannot start the simulated unit: %1").arg(simulator.errorString()));
         simulator.unit().updateState([](UnitState &state) { state.settings.location = "Demo unit"; });
@@ -189,17 +289,27 @@ int main(int argc, char *argv[])
     session.linkCheck.subnetPrefix = address->subnetPrefix;
     QtClipPlayer player;
     ToolWindows windows(session, dialogs, player);
-    const bool editorShot = parser.isSet(editorScreenshotOption);
-    const bool setupShot = parser.isSet(setupScreenshotOption);
+    // The demo's Units window looks for units on loopback only, never on the PC's networks.
+    windows.monitor.setScanSubnets({address->subnetPrefix + QStringLiteral("0/24")});
+    const bool editorShot = parser.isSet(demo.editorScreenshot);
+    const bool setupShot = parser.isSet(demo.setupScreenshot);
     QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
                      : setupShot ? static_cast<QWidget &>(windows.setup)
                                  : windows.monitor;
-    const QCommandLineOption &shot = editorShot ? editorScreenshotOption
-                                     : setupShot ? setupScreenshotOption
-                                                 : screenshotOption;
-    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot), parser.value(editorModeOption));
-    if (parser.isSet(openWindowsOption))
+    const QCommandLineOption &shot = editorShot ? demo.editorScreenshot
+                                     : setupShot ? demo.setupScreenshot
+                                                 : demo.screenshot;
+    const bool unitsShot = parser.isSet(demo.unitsScreenshot);
+    const bool satelliteShot = unitsShot || parser.isSet(demo.logScreenshot);
+    if (satelliteShot)
+        shootSatelliteOnLink(session, windows.monitor, unitsShot,
+                             parser.value(unitsShot ? demo.unitsScreenshot : demo.logScreenshot));
+    watchFirstLink(session, windows.monitor, shown, address->unit, satelliteShot ? QString() : parser.value(shot),
+                   parser.value(demo.editorMode));
+    if (parser.isSet(demo.openWindows))
         openWindowsOnceLinked(session, windows);
     windows.monitor.show();
+    if (parser.isSet(demo.boxScreenshot))
+        QTimer::singleShot(0, [&] { saveBoxScreenshot(shownDialogs, parser.value(demo.boxScreenshot)); });
     return application.exec();
 }

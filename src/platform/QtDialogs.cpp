@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 int QtDialogs::messageBox(const QString &text, const QString &caption, int flags)
 {
@@ -30,13 +32,18 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, int flags
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    if (flags == YesNoQuestion || flags == YesNoWarning) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    const bool question = flags == YesNoQuestion || flags == YesNoWarning;
+    box.setStandardButtons(question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (question)
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? Yes : No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // A message box sizes itself by its text: a short text would elide a long caption in the title bar.
+    // The box lays itself out anew for icons and buttons, so this comes last.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(captionWidth(caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    const int answer = box.exec();
+    if (question)
+        return answer == QMessageBox::Yes ? Yes : No;
     return Ok;
 }
 
@@ -55,4 +62,15 @@ QString QtDialogs::openFile(const QString &defaultExtension, const QString &filt
 QString QtDialogs::chooseFolder(const QString &caption, const QString &start)
 {
     return QDir::toNativeSeparators(QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption, start));
+}
+
+int QtDialogs::captionWidth(const QString &caption)
+{
+    // Title bars often draw in bold and larger than the box's text, beside an icon and three buttons.
+    constexpr int TitleBarExtras = 160;
+    QFont title = QApplication::font();
+    title.setBold(true);
+    if (title.pointSizeF() > 0)
+        title.setPointSizeF(title.pointSizeF() * 1.2);
+    return QFontMetrics(title).horizontalAdvance(caption) + TitleBarExtras;
 }

@@ -10,4 +10,7 @@ public:
     QString openFile(const QString &defaultExtension, const QString &filter) override;
     // Qt's folder chooser offers to create a folder.
     QString chooseFolder(const QString &caption, const QString &start) override;
+
+    // The width a box takes at least, so that a window manager shows its whole caption.
+    static int captionWidth(const QString &caption);
 };

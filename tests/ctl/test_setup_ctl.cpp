@@ -1,14 +1,20 @@
 // zorctl's setup and file commands as a black box against a simulated unit.
 #include "CommandHandler.h"
+#include "FaultNames.h"
 #include "SimulatorThread.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "MisEchoingUnit.h"
 #include "ZorCtlRun.h"
 
 Q_DECLARE_METATYPE(UnitFaults)
+
+enum class Unit { Plain, Refusing, Silent, MisEchoing, EchoingStatus, Absent };
+Q_DECLARE_METATYPE(Unit)
 
 namespace {
 ZorCtlRun zorctl(const QString &address, const QStringList &arguments)
@@ -36,9 +42,13 @@ class SetupCtlTest : public QObject {
 private slots:
     void commands_data();
     void commands();
+    void answerRule_data();
+    void answerRule();
     void firmware_data();
     void firmware();
     void sdRoundTrip();
+    void sdGet_data();
+    void sdGet();
 };
 
 void SetupCtlTest::commands_data()
@@ -90,15 +100,6 @@ void SetupCtlTest::commands_data()
 
     QTest::newRow("RTU without SD card") << QStringList{"set", "modbus-rtu", "1", "9600", "None", "8", "1"} << none
                                          << false << 1 << "no SD card" << 1 << QString();
-    UnitFaults refusing;
-    refusing.negativeStatus = true;
-    QTest::newRow("refused write names the file") << QStringList{"set", "location", "Hall"} << refusing << true << 1
-                                                  << "/local/locate.cfg: refused by the unit" << 1 << QString();
-    QTest::newRow("refused delete names the file") << QStringList{"flash-rm", "/local/none.cfg"} << none << true << 1
-                                                   << "/local/none.cfg was not deleted" << 1 << QString();
-    UnitFaults closed;
-    closed.refuseConnections = true;
-    QTest::newRow("no unit") << QStringList{"reboot"} << closed << true << 3 << "could not be reached" << 0 << QString();
 }
 
 void SetupCtlTest::commands()
@@ -124,6 +125,95 @@ void SetupCtlTest::commands()
         const QString name = file.section('=', 0, 0);
         QTRY_COMPARE(sim.unit().file(FileArea::Flash, name).value_or("?"), file.section('=', 1).toLatin1());
     }
+}
+
+void SetupCtlTest::answerRule_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Unit>("unit");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err"); // a line on stderr
+    QTest::addColumn<QString>("out"); // a line on stdout, empty: nothing
+
+    const QStringList location{"set", "location", "Hall"};
+    const QString modeDone = "Wi-Fi Mode write complete";
+    const QString notConfirmed = "zorctl: note: The unit did not confirm: ";
+    QTest::newRow("refused delete of a file the unit lacks: done with a note")
+        << QStringList{"flash-rm", "/local/none.cfg"} << Unit::Plain << 0
+        << "zorctl: note: the unit refused to delete /local/none.cfg; it may not have held it" << "done";
+    QTest::newRow("refused key delete in an apply: done, one line")
+        << QStringList{"set", "station", "Net", "open"} << Unit::Plain << 0
+        << "/local/sta_key.cfg: not deleted, refused by the unit (it may not have held the file)"
+        << "STA SSID write complete";
+    QTest::newRow("unanswered 0x30: done with a note") << QStringList{"wifi-mode", "ap"} << Unit::Silent << 0
+                                                       << notConfirmed + "Command 0x30." << modeDone;
+    QTest::newRow("unanswered 0x5E") << QStringList{"reset-defaults"} << Unit::Silent << 0
+                                     << notConfirmed + "Command 0x5E." << "Reset default complete";
+    QTest::newRow("mis-echoed 0x30") << QStringList{"wifi-mode", "station"} << Unit::MisEchoing << 0
+                                     << notConfirmed + "Command 0x30." << modeDone;
+    QTest::newRow("mis-echoed web key") << QStringList{"set", "web-key", "abc"} << Unit::MisEchoing << 0
+                                        << notConfirmed + "Command 0x32." << "WEB Key write complete";
+    QTest::newRow("mis-echoed flash announcement") << location << Unit::MisEchoing << 0
+                                                   << notConfirmed + "/local/locate.cfg." << "Location string write complete";
+    QTest::newRow("mis-echoed delete") << QStringList{"flash-rm", "/local/sta_ip.cfg"} << Unit::MisEchoing << 1
+                                       << "as if it were request 92" << QString();
+    QTest::newRow("mis-echoed delete in an apply")
+        << QStringList{"set", "static-ip", "off"} << Unit::MisEchoing << 1
+        << "/local/sta_ip.cfg: the unit answered another request (92)" << QString();
+    QTest::newRow("device information echoed as 216 is not taken")
+        << QStringList{"info"} << Unit::MisEchoing << 1 << "as if it were request 32" << QString();
+    QTest::newRow("device information echoed as a status answer (216) is not taken")
+        << QStringList{"--json", "info"} << Unit::EchoingStatus << 1 << "as if it were request 216" << QString();
+    QTest::newRow("firmware on mis-echoed device information")
+        << QStringList{"firmware", "IMAGE"} << Unit::MisEchoing << 1 << "as if it were request 32" << QString();
+    QTest::newRow("refused write names the file") << location << Unit::Refusing << 1
+                                                  << "/local/locate.cfg: refused by the unit" << QString();
+    QTest::newRow("refused 0x30") << QStringList{"wifi-mode", "ap"} << Unit::Refusing << 1
+                                  << "Command 0x30: refused by the unit" << QString();
+    QTest::newRow("firmware on refused device information")
+        << QStringList{"firmware", "IMAGE"} << Unit::Refusing << 1 << "refused request 33" << QString();
+    QTest::newRow("no unit: reboot") << QStringList{"reboot"} << Unit::Absent << 3 << "could not be reached" << QString();
+    QTest::newRow("no unit: location") << location << Unit::Absent << 3 << "failed: Connection refused" << QString();
+    QTest::newRow("no unit: info") << QStringList{"info"} << Unit::Absent << 3 << "no connection to" << QString();
+    QTest::newRow("no unit: project read") << QStringList{"project", "read", "PROJECT"} << Unit::Absent << 3
+                                           << "no connection to" << QString();
+}
+
+void SetupCtlTest::answerRule()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(Unit, unit);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFETCH(QString, out);
+
+    QTemporaryDir dir;
+    QFile image(dir.filePath("mcuimg.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write(QByteArray(5000, 'F'));
+    image.close();
+    arguments.replaceInStrings("IMAGE", image.fileName()).replaceInStrings("PROJECT", dir.filePath("project"));
+
+    const QString address = nextAddress();
+    SimulatorThread sim;
+    std::unique_ptr<MisEchoingUnit> misEchoing;
+    if (unit == Unit::MisEchoing || unit == Unit::EchoingStatus) {
+        misEchoing = std::make_unique<MisEchoingUnit>(QHostAddress(address), unit == Unit::EchoingStatus ? 216 : 0);
+    } else {
+        UnitFaults faults;
+        faults.negativeStatus = unit == Unit::Refusing;
+        faults.noAnswer = unit == Unit::Silent;
+        faults.refuseConnections = unit == Unit::Absent;
+        QVERIFY(sim.start(QHostAddress(address), {ModelZor06, {}, 0, faults}));
+    }
+    const ZorCtlRun run = zorctl(address, arguments);
+    QVERIFY2(run.exitCode == exitCode, (run.out + run.err).constData());
+    QVERIFY2(run.err.contains(err.toLocal8Bit()), run.err.constData());
+    if (!out.isEmpty())
+        QVERIFY2(run.out.contains(out.toLocal8Bit()), run.out.constData());
+    else
+        QVERIFY2(!run.out.contains("complete") && !run.out.contains("done"), run.out.constData());
+    QVERIFY(!QDir(dir.filePath("project")).exists());
 }
 
 void SetupCtlTest::firmware_data()
@@ -181,6 +271,45 @@ void SetupCtlTest::sdRoundTrip()
     QCOMPARE(back.readAll(), QByteArray(70000, 'c'));
     QCOMPARE(zorctl(address, {"clip-rm", "clip.mp3"}).exitCode, 0);
     QVERIFY(!sim.unit().file(FileArea::Sd, "clip.mp3").has_value());
+}
+
+// Only a whole read replaces the output file, and it holds exactly what was announced.
+void SetupCtlTest::sdGet_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("error"); // on stderr
+    QTest::newRow("longer") << "longer-read" << 0 << QByteArray("100 bytes beyond the announced length dropped");
+    QTest::newRow("split") << "split-data" << 0 << QByteArray();
+    QTest::newRow("shorter") << "cut-data" << 1 << QByteArray("closed the data connection after 1000 of 2000 bytes");
+    QTest::newRow("huge length") << "huge-read-length" << 1 << QByteArray("announced 4294967295 bytes");
+    QTest::newRow("refused") << "negative-status" << 1 << QByteArray("the unit refused clip.mp3");
+    QTest::newRow("mis-echoed") << "mis-echo" << 1 << QByteArray("the unit did not confirm clip.mp3");
+}
+
+void SetupCtlTest::sdGet()
+{
+    QFETCH(QString, fault);
+    SimulatorThread sim;
+    const QString address = nextAddress();
+    QVERIFY(sim.start(QHostAddress(address)));
+    const QByteArray clip(2000, 'c');
+    sim.unit().setFile(FileArea::Sd, "clip.mp3", clip);
+    UnitFaults faults;
+    QString unknown;
+    QVERIFY(faultsFromNames({fault}, faults, unknown));
+    sim.setFaults(faults);
+    QTemporaryDir dir;
+    QFile out(dir.filePath("out.mp3"));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write("old") == 3);
+    out.close();
+    const ZorCtlRun run = zorctl(address, {"sd-get", "clip.mp3", out.fileName()});
+    QTEST(run.exitCode, "exitCode");
+    QFETCH(QByteArray, error);
+    QVERIFY2(run.err.contains(error), run.err.constData());
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), run.exitCode == 0 ? clip : QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.mp3"}); // no temporary left behind
 }
 
 QTEST_GUILESS_MAIN(SetupCtlTest)

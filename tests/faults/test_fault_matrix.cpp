@@ -185,11 +185,17 @@ QString setupTruth(Rig &rig, const SetupPlan &plan, const SetupRun &run, bool ef
     const bool refused = rig.faults.refuseConnections || rig.faults.refuseDataConnection;
     const bool done = run.outcome == SetupOutcome::Done || run.outcome == SetupOutcome::Unconfirmed;
     rig.ok = done;
-    if (done && !effect && !(sendOnly && !refused))
+    // The completion, possibly closed by the line that the unit did not confirm a step.
+    QString completion;
+    for (const QString &box : rig.dialogs.boxes)
+        if (plan.completion && box.startsWith(plan.completion->text))
+            completion = box;
+    const bool toldUnconfirmed = completion.contains("The unit did not confirm");
+    if (done && !effect && !(sendOnly && !refused) && !toldUnconfirmed)
         return "completed without the unit taking it";
-    if (!done && plan.completion && rig.dialogs.boxes.contains(plan.completion->text))
+    if (!done && !completion.isEmpty())
         return "completion shown for a failed run";
-    if (run.outcome == SetupOutcome::Done && plan.completion && !rig.dialogs.boxes.contains(plan.completion->text))
+    if (run.outcome == SetupOutcome::Done && plan.completion && completion.isEmpty())
         return "done without its completion";
     return {};
 }

@@ -169,7 +169,10 @@ void FaultMatrixCtlTest::command()
     // dropped cannot be told from a stored one.
     const bool unknowable = unitCommand.dataPhase && (fault == "cut-data" || fault == "stall-data")
                             && !unitCommand.name.contains("read") && !unitCommand.name.contains("get");
-    if (process.exitCode() == 0 && !unknowable) {
+    // Exit 0 with a note: the unit did not confirm a request whose answer the tool does not
+    // interpret, or refused to delete a file it may not have held.
+    const bool noted = err.contains("zorctl: note:");
+    if (process.exitCode() == 0 && !unknowable && !noted) {
         QVERIFY2(done, qPrintable("exit 0 for work not done; stdout: " + QString::fromUtf8(out)));
     } else if (process.exitCode() != 0) {
         QVERIFY2(out.isEmpty(), out.constData());

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -33,6 +35,15 @@ T *child(SetupWindow &window, const char *name)
 
 void type(SetupWindow &window, const char *name, const QString &text) { child<QLineEdit>(window, name)->setText(text); }
 void click(SetupWindow &window, const char *name) { QTest::mouseClick(child(window, name), Qt::LeftButton); }
+
+// Answers Yes and OK to every box and offers one file; remembers the captions.
+struct AnsweringDialogs : Dialogs {
+    QString file;
+    QStringList captions;
+    int messageBox(const QString &, const QString &caption, int) override { return captions << caption, Yes; }
+    QString openFile(const QString &, const QString &) override { return file; }
+    QString chooseFolder(const QString &, const QString &) override { return {}; }
+};
 } // namespace
 
 class SetupWindowTest : public QObject {
@@ -45,6 +56,10 @@ private slots:
     void wheelLeavesComboBoxes();
     void applies_data();
     void applies();
+    void gauge_data();
+    void gauge();
+    void clicksDuringARunAreIgnored();
+    void modbusRtuWithoutLinkWritesNothing();
 };
 
 void SetupWindowTest::layoutAsGiven()
@@ -77,10 +92,12 @@ void SetupWindowTest::readBack_data()
     QTest::addColumn<bool>("tcpShown");
     QTest::addColumn<bool>("rtuShown");
     QTest::addColumn<QString>("sdIndicator");
-    QTest::newRow("ZOR-06-WF") << int(ModelZor06) << true << true << false << "   ";
-    QTest::newRow("ZOR-04-RTU-WF without SD") << int(ModelZor04Rtu) << false << false << true << "SD not exists!!";
-    QTest::newRow("ZOR-04-RTU-WF with SD") << int(ModelZor04Rtu) << true << false << true << "     ";
-    QTest::newRow("not recognised: both") << 0 << false << true << true << "   ";
+    QTest::addColumn<int>("rtuTop"); // where "Modbus RTU" stands
+    QTest::newRow("ZOR-06-WF") << int(ModelZor06) << true << true << false << "   " << 194;
+    QTest::newRow("ZOR-04-RTU-WF without SD: no gap above RTU")
+        << int(ModelZor04Rtu) << false << false << true << "SD not exists!!" << 116;
+    QTest::newRow("ZOR-04-RTU-WF with SD") << int(ModelZor04Rtu) << true << false << true << "     " << 116;
+    QTest::newRow("not recognised: both") << 0 << false << true << true << "   " << 194;
 }
 
 void SetupWindowTest::readBack()
@@ -90,6 +107,7 @@ void SetupWindowTest::readBack()
     QFETCH(bool, tcpShown);
     QFETCH(bool, rtuShown);
     QFETCH(QString, sdIndicator);
+    QFETCH(int, rtuTop);
 
     SetupRig rig({}, WindowHosts);
     SetupWindow window(rig.session, rig.dialogs);
@@ -125,6 +143,7 @@ void SetupWindowTest::readBack()
     QCOMPARE(child(window, "GroupBox6")->isVisible(), tcpShown);
     QCOMPARE(child(window, "GroupBox7")->isVisible(), rtuShown);
     QCOMPARE(child<QLabel>(window, "Label18")->text(), sdIndicator);
+    QCOMPARE(child(window, "GroupBox7")->y(), rtuTop);
 
     s.staticIpUsed = true;
     s.staticIp = {192, 168, 1, 10};
@@ -247,6 +266,84 @@ void SetupWindowTest::applies()
         QCOMPARE(child<QPlainTextEdit>(window, "Memo1")->toPlainText().split('\n').last(), "RTU String =1,115200,E,8,1      ");
         QTRY_COMPARE(rig.unit().file(FileArea::Sd, "RTU.CFG").value_or(""), QByteArray("1,115200,E,8,1"));
     }
+}
+
+void SetupWindowTest::gauge_data()
+{
+    QTest::addColumn<QString>("image");
+    QTest::addColumn<bool>("refusing");
+    QTest::addColumn<bool>("full"); // else empty
+    QTest::newRow("firmware under one chunk reads full") << "Image1" << false << true;
+    QTest::newRow("RTU.CFG on this window's gauge") << "Image11" << false << true;
+    QTest::newRow("refused RTU.CFG leaves no full bar") << "Image11" << true << false;
+    QTest::newRow("refused flash file leaves no full bar") << "Image6" << true << false;
+}
+
+void SetupWindowTest::gauge()
+{
+    QFETCH(QString, image);
+    QFETCH(bool, refusing);
+    QFETCH(bool, full);
+
+    UnitFaults faults;
+    faults.negativeStatus = refusing;
+    SetupRig rig(SimulatorOptions{.faults = faults}, WindowHosts);
+    rig.status.sdPresent = true;
+    rig.status.modelRecognised = true;
+    QTemporaryFile firmware;
+    QVERIFY(firmware.open());
+    firmware.write(QByteArray(500, 'F'));
+    firmware.flush();
+    AnsweringDialogs dialogs;
+    dialogs.file = firmware.fileName();
+    SetupWindow window(rig.session, dialogs);
+    window.show();
+    type(window, "Edit5", "Hall");
+    auto *bar = child<QProgressBar>(window, "CGauge1");
+    QSignalSpy moved(bar, &QProgressBar::valueChanged);
+    if (image == "Image1") // the check's verdict comes through the monitor window
+        rig.dialogs.expectMessageBox("F/W update Complete! Reboot to take effect",
+                                     "F/W update Complete! Reboot to take effect", Dialogs::Plain);
+    click(window, image.toLatin1().constData());
+    QTRY_VERIFY(!child<QTimer>(window, "Timer1")->isActive()); // the RTU write runs at its tick
+    QTRY_COMPARE(bar->value(), full ? bar->maximum() : 0);
+    QCOMPARE(moved.isEmpty(), !full && image == "Image11"); // a refused announcement sends nothing
+}
+
+void SetupWindowTest::clicksDuringARunAreIgnored()
+{
+    SetupRig rig({}, WindowHosts);
+    rig.status.sdPresent = true;
+    AnsweringDialogs dialogs;
+    SetupWindow window(rig.session, dialogs);
+    window.show();
+    type(window, "Edit5", "Hall");
+    // A click that reaches the window while the location is written, as one does during a wait.
+    connect(&window, &SetupWindow::monitorLogLine, [&window](const QString &line) {
+        if (line.startsWith("Location ="))
+            for (const char *image : {"Image8", "Image2", "Image11"})
+                click(window, image);
+    });
+    click(window, "Image6");
+    QCOMPARE(dialogs.captions, QStringList({"Confirm", "Information"}));
+    QVERIFY(!child<QTimer>(window, "Timer1")->isActive());
+    QTest::qWait(50);
+    QCOMPARE(rig.frames(), QStringList{"95/60 /local/locate.cfg"});
+}
+
+void SetupWindowTest::modbusRtuWithoutLinkWritesNothing()
+{
+    SetupRig rig({}, WindowHosts);
+    rig.status.sdPresent = true;
+    rig.link.linkCheck = [] { return false; };
+    AnsweringDialogs dialogs;
+    SetupWindow window(rig.session, dialogs);
+    window.show();
+    click(window, "Image11");
+    QVERIFY(!child<QTimer>(window, "Timer1")->isActive());
+    QTest::qWait(rig.timing.sdCheckDelayMs + 100);
+    QVERIFY(rig.unit().receivedFrames().isEmpty());
+    QVERIFY(dialogs.captions.isEmpty());
 }
 
 QTEST_MAIN(SetupWindowTest)
