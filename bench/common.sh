@@ -10,16 +10,18 @@ ensure_demo() {
   cmake --build "$build" --target zorwifi-demo >/dev/null
 }
 
-# Starts the demo and returns once it has shown the unit's device information.
-# Sets demo_pid and startup_ms (process start to that moment, as seen from outside).
+# Starts the demo (with the given options) and returns once it has shown the unit's device
+# information. Sets demo_pid, demo_log and startup_ms (process start to that moment, as seen
+# from outside).
 start_demo() {
   demo_scratch=$(mktemp -d)
   mkdir -m 700 "$demo_scratch/runtime"
-  local log=$demo_scratch/stderr started now
+  demo_log=$demo_scratch/stderr
+  local log=$demo_log started now
   : >"$log"
   started=$(date +%s%N)
   (cd "$demo_scratch" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$demo_scratch/runtime" \
-     exec "$build/zorwifi-demo" 2>"$log") &
+     exec "$build/zorwifi-demo" "$@" 2>"$log") &
   demo_pid=$!
   until grep -q "linked to" "$log"; do
     now=$(date +%s%N)

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
+#include <QStringEncoder>
 
 namespace {
 void writeSeed(const QString &folder, const QString &name, const QByteArray &bytes)
@@ -31,6 +33,37 @@ QByteArray dispatcherInput(std::uint8_t codeIndex, const QByteArray &answer)
 {
     return QByteArray(1, char(codeIndex)) + QByteArray(1, '\0') + answer;
 }
+
+// The read path's input: the announced length, then the steps of the unit's stream.
+QByteArray readInput(quint32 length, const QByteArray &steps)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(length, bytes.data());
+    return bytes + steps;
+}
+
+// Pieces of at most 128 bytes each.
+QByteArray pieces(const QByteArray &content)
+{
+    QByteArray steps;
+    for (qsizetype at = 0; at < content.size(); at += 128) {
+        const QByteArray piece = content.mid(at, 128);
+        steps += char(piece.size() - 1) + piece;
+    }
+    return steps;
+}
+
+QByteArray silence(int slices) { return QByteArray(1, char(0x80 | (slices - 1))); } // 1 to 64
+const QByteArray closing("\xC0", 1);
+const QByteArray failing("\xC1", 1);
+
+QByteArray stream(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(i * 7);
+    return bytes;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -53,12 +86,29 @@ int main(int argc, char **argv)
     writeSeed(dispatcher, "file-read", dispatcherInput(12, answerFrame(91, 6, QByteArray::fromHex("00000200"))));
     writeSeed(dispatcher, "refused", dispatcherInput(1, answerFrame(29, 0x15)));
 
+    const QString read = root + "/read_path";
+    writeSeed(read, "whole", readInput(512, pieces(stream(512)) + closing));
+    writeSeed(read, "longer", readInput(100, pieces(stream(200))));
+    writeSeed(read, "shorter", readInput(300, pieces(stream(100)) + closing));
+    writeSeed(read, "silent", readInput(10, pieces(stream(4)) + silence(64)));
+    QByteArray trickle;
+    for (int i = 0; i < 20; ++i)
+        trickle += silence(15) + pieces(stream(1));
+    writeSeed(read, "trickled", readInput(20, trickle));
+    writeSeed(read, "huge-length", readInput(0xFFFFFFFF, pieces(stream(100))));
+    writeSeed(read, "failing", readInput(50, pieces(stream(10)) + failing));
+
     const QString project = root + "/project_files";
     AudioList list;
     list.setSource(1, "C:\\clips\\Front door.mp3");
     list.setSource(2, "/home/installer/clips/alarm.mp3");
     list.setSource(5, "005.mp3");
     writeSeed(project, "m3fn", audioListBytes(list));
+    // The same list in UTF-16 by its mark, with a CR inside a line as a unit may send one.
+    AudioList unitList = list;
+    unitList.setSource(3, "/a\rb.mp3");
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    writeSeed(project, "m3fn-utf16", utf16(QString::fromUtf8(audioListBytes(unitList).mid(3))));
     AlarmTable table;
     InputRows rows;
     rows[0] = {{"1", "2", "None", "None"}, "3", true};

@@ -4,17 +4,21 @@
 #include "DemoUnitAddress.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
+#include "LogViewer.h"
 #include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
 #include "UnitSession.h"
+#include "UnitsWindow.h"
 
+#include <QComboBox>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <QScreen>
 #include <QElapsedTimer>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <cstring>
@@ -37,12 +41,12 @@ int refuse(const QString &message)
 // Tells once on stderr when the first device information is shown (the benchmarks wait for
 // this line), and takes the screenshot of `shown` when one was asked for.
 void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown, const QString &unit,
-                    const QString &screenshotPath)
+                    const QString &screenshotPath, const QString &alarmMode)
 {
     auto *watch = new QTimer(&monitor);
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &shown, unit, screenshotPath] {
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &shown, unit, screenshotPath, alarmMode] {
         if (!session.status.linked)
             return;
         watch->stop();
@@ -51,10 +55,66 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown
         if (screenshotPath.isEmpty())
             return;
         shown.show();
+        if (!alarmMode.isEmpty())
+            if (auto *selector = shown.findChild<QComboBox *>(QStringLiteral("ComboBox1")))
+                selector->setCurrentText(alarmMode);
+        QCoreApplication::processEvents(); // lets the layouts settle before the picture
         const bool saved = shown.grab().save(screenshotPath);
         if (!saved)
             QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
         QCoreApplication::exit(saved ? 0 : 1);
+    });
+    watch->start(LinkWatchMs);
+}
+
+// For the memory benchmark: once linked, every window is opened and closed again, so that
+// all that the windows build is there; says so on stderr.
+void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
+{
+    auto *watch = new QTimer(&windows.monitor);
+    QObject::connect(watch, &QTimer::timeout, &windows.monitor, [watch, &session, &windows] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        for (QWidget *window : std::initializer_list<QWidget *>{&windows.setup, &windows.audioEditor}) {
+            window->show();
+            QCoreApplication::processEvents();
+            window->hide();
+        }
+        QTextStream(stderr) << "zorwifi-demo: all windows opened" << Qt::endl;
+    });
+    watch->start(LinkWatchMs);
+}
+
+// Opens the Units window (and scans) or the Log viewer once linked, and saves it when it has
+// something to show.
+void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path)
+{
+    auto *watch = new QTimer(&monitor);
+    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, units, path, &session, &monitor] {
+        if (!session.status.linked)
+            return;
+        watch->stop();
+        units ? monitor.onUnitsClicked() : monitor.onLogClicked();
+        QWidget *shown = units ? static_cast<QWidget *>(monitor.findChild<UnitsWindow *>()) : monitor.findChild<LogViewer *>();
+        const auto save = [shown, path] {
+            const bool saved = shown->grab().save(path);
+            if (!saved)
+                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
+            QCoreApplication::exit(saved ? 0 : 1);
+        };
+        if (!units) {
+            QTimer::singleShot(3500, shown, save); // a status poll or so
+            return;
+        }
+        auto *window = static_cast<UnitsWindow *>(shown);
+        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save] {
+            auto *table = window->findChild<QTableWidget *>(QStringLiteral("UnitTable"));
+            table->setFocus();
+            table->selectRow(0);
+            QTimer::singleShot(100, window, save);
+        });
+        window->startScan();
     });
     watch->start(LinkWatchMs);
 }
@@ -144,6 +204,16 @@ struct DemoOptions {
                                      QStringLiteral("file")};
     QCommandLineOption model{QStringLiteral("model"), QStringLiteral("Model code of the embedded unit (189 or 190)."),
                              QStringLiteral("code"), QString::number(ModelZor06)};
+    QCommandLineOption unitsScreenshot{QStringLiteral("units-screenshot"),
+                                       QStringLiteral("Scan the unit's subnet in the Units window once linked, save it, then quit."),
+                                       QStringLiteral("file")};
+    QCommandLineOption logScreenshot{QStringLiteral("log-screenshot"),
+                                     QStringLiteral("Save the Log viewer a few seconds after the link, then quit."),
+                                     QStringLiteral("file")};
+    QCommandLineOption editorMode{QStringLiteral("editor-mode"),
+                                  QStringLiteral("The alarm mode the editor shows in its screenshot."),
+                                  QStringLiteral("mode")};
+    QCommandLineOption openWindows{QStringLiteral("open-windows"), QStringLiteral("Once linked, open and close every window.")};
     QCommandLineOption stalls{QStringLiteral("report-stalls"),
                               QStringLiteral("Print event-loop stalls and every message box to stderr; no box waits.")};
 
@@ -153,9 +223,11 @@ struct DemoOptions {
             "The zorwifi tool against a simulated unit on this PC. Without --unit a unit runs inside "
             "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
         parser.addHelpOption();
-        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot, &model, &stalls})
+        for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot,
+                                           &unitsScreenshot, &logScreenshot, &model, &editorMode, &openWindows, &stalls})
             hidden->setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, model, stalls});
+        parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, unitsScreenshot,
+                           logScreenshot, model, editorMode, openWindows, stalls});
     }
 };
 
@@ -217,6 +289,8 @@ int main(int argc, char *argv[])
     session.linkCheck.subnetPrefix = address->subnetPrefix;
     QtClipPlayer player;
     ToolWindows windows(session, dialogs, player);
+    // The demo's Units window looks for units on loopback only, never on the PC's networks.
+    windows.monitor.setScanSubnets({address->subnetPrefix + QStringLiteral("0/24")});
     const bool editorShot = parser.isSet(demo.editorScreenshot);
     const bool setupShot = parser.isSet(demo.setupScreenshot);
     QWidget &shown = editorShot ? static_cast<QWidget &>(windows.audioEditor)
@@ -225,7 +299,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption &shot = editorShot ? demo.editorScreenshot
                                      : setupShot ? demo.setupScreenshot
                                                  : demo.screenshot;
-    watchFirstLink(session, windows.monitor, shown, address->unit, parser.value(shot));
+    const bool unitsShot = parser.isSet(demo.unitsScreenshot);
+    const bool satelliteShot = unitsShot || parser.isSet(demo.logScreenshot);
+    if (satelliteShot)
+        shootSatelliteOnLink(session, windows.monitor, unitsShot,
+                             parser.value(unitsShot ? demo.unitsScreenshot : demo.logScreenshot));
+    watchFirstLink(session, windows.monitor, shown, address->unit, satelliteShot ? QString() : parser.value(shot),
+                   parser.value(demo.editorMode));
+    if (parser.isSet(demo.openWindows))
+        openWindowsOnceLinked(session, windows);
     windows.monitor.show();
     if (parser.isSet(demo.boxScreenshot))
         QTimer::singleShot(0, [&] { saveBoxScreenshot(shownDialogs, parser.value(demo.boxScreenshot)); });

@@ -11,23 +11,28 @@ void printLine(std::FILE *stream, const QString &line)
 
 void printJson(const QJsonObject &object)
 {
-    printLine(stdout, QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
+    // The writer escapes C0 controls only; C1 controls (unit text is Latin-1) drive terminals too.
+    // Outside strings JSON has no such characters, so escaping them everywhere stays valid JSON.
+    QString json = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+    for (char16_t c = 0x7F; c < 0xA0; ++c)
+        json.replace(QChar(c), QStringLiteral("\\u%1").arg(unsigned(c), 4, 16, QLatin1Char('0')));
+    printLine(stdout, json);
 }
 
 void TerminalEvents::exchanged(const ExchangeResult &result)
 {
     const QString text = UnitTexts::statusLine(result, status_);
     if (!text.isEmpty())
-        printLine(stderr, text);
+        printLine(stderr, UnitTexts::visibleText(text));
 }
 
 void TerminalEvents::transferNote(const TransferNote &note)
 {
     const UnitTexts::NoteText text = UnitTexts::transferNote(note);
     for (const QString &line : text.logLines)
-        printLine(stderr, line);
+        printLine(stderr, UnitTexts::visibleText(line));
     if (!text.statusLine.isEmpty())
-        printLine(stderr, text.statusLine);
+        printLine(stderr, UnitTexts::visibleText(text.statusLine));
 }
 
 CtlSession::CtlSession(const CtlOptions &options)
@@ -103,5 +108,5 @@ void CtlSession::print(const QJsonObject &object) const
         return;
     }
     for (auto it = object.begin(); it != object.end(); ++it)
-        printLine(stdout, it.key() + ": " + it.value().toVariant().toString());
+        printLine(stdout, it.key() + ": " + UnitTexts::visibleText(it.value().toVariant().toString()));
 }

@@ -1,5 +1,7 @@
 #include "FileCommands.h"
 
+#include "UnitTexts.h"
+
 #include <CLI/CLI.hpp>
 #include <QFile>
 #include <QSaveFile>
@@ -13,8 +15,9 @@ QString text(const std::string &value)
     return QString::fromLocal8Bit(value.c_str());
 }
 
-int exitFor(const CtlSession &session, const TransferResult &result, const QString &file)
+int exitFor(const CtlSession &session, const TransferResult &result, const QString &name)
 {
+    const QString file = UnitTexts::visibleText(name);
     switch (result.outcome) {
     case TransferOutcome::Done:
         printLine(stdout, QStringLiteral("done"));
@@ -23,10 +26,12 @@ int exitFor(const CtlSession &session, const TransferResult &result, const QStri
         printLine(stderr, "zorctl: " + file + ": " + result.error);
         return CtlUsage;
     case TransferOutcome::Refused:
-        printLine(stderr, "zorctl: the unit refused " + file);
+        printLine(stderr, (result.announcement.verdict() == AnswerVerdict::Refused ? "zorctl: the unit refused "
+                                                                                   : "zorctl: the unit did not confirm ")
+                              + file);
         return CtlNoUsableAnswer;
     case TransferOutcome::TimedOut:
-        printLine(stderr, "zorctl: " + file + ": the data stopped coming");
+        printLine(stderr, "zorctl: " + file + ": " + result.error);
         return CtlNoUsableAnswer;
     case TransferOutcome::Failed:
         break;

@@ -1,7 +1,14 @@
 #include "ProgressLine.h"
 
+#include <QtGlobal>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
 #include <unistd.h>
+#endif
 
 ProgressLine::ProgressLine(const QString &what) : what_(what), terminal_(isatty(fileno(stderr)) != 0) {}
 

@@ -7,6 +7,7 @@
 #include "EditorFiles.h"
 #include "NoDialogs.h"
 #include "ProjectStore.h"
+#include "UnitTexts.h"
 
 #include <CLI/CLI.hpp>
 #include <QDir>
@@ -16,29 +17,11 @@
 
 namespace {
 
-// Lines of project files and of the unit's list may hold control characters; a terminal
-// must see them as escapes ("\x1b", "\r"), never act on them.
-QString visibleText(const QString &text)
-{
-    QString visible;
-    for (const QChar c : text) {
-        if (c.category() != QChar::Other_Control)
-            visible += c;
-        else if (c == u'\r')
-            visible += QStringLiteral("\\r");
-        else if (c == u'\n')
-            visible += QStringLiteral("\\n");
-        else if (c == u'\t')
-            visible += QStringLiteral("\\t");
-        else
-            visible += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
-    }
-    return visible;
-}
-
+// Lines of project files and of the unit's list may hold control characters: a terminal
+// sees them as escapes.
 void note(const QString &text)
 {
-    printLine(stderr, "zorctl: " + visibleText(text));
+    printLine(stderr, "zorctl: " + UnitTexts::visibleText(text));
 }
 
 int fail(const QString &text)
@@ -164,8 +147,8 @@ void printProject(const QJsonObject &project, bool json)
     for (const QJsonValue value : project["clips"].toArray()) {
         const QJsonObject clip = value.toObject();
         printLine(stdout, QStringLiteral("clip %1: %2 (%3)").arg(clipText(clip["number"].toInt()),
-                                                                  visibleText(clip["name"].toString()),
-                                                                  visibleText(clip["source"].toString())));
+                                                                  UnitTexts::visibleText(clip["name"].toString()),
+                                                                  UnitTexts::visibleText(clip["source"].toString())));
     }
 }
 
@@ -173,7 +156,7 @@ void printStep(const ConfigurationStep &step)
 {
     const StepText text = configurationStepText(step);
     if (!text.status.isEmpty())
-        printLine(stderr, visibleText(text.status));
+        printLine(stderr, UnitTexts::visibleText(text.status));
     if (!text.error.isEmpty())
         note(text.error);
 }

@@ -18,11 +18,12 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
                     "Exit status: 0 done; 1 the unit answered nothing usable or refused; 2 usage; 3 no connection;\n"
                     "4 one or more of several units failed (--hosts, or --address given more than once).");
     app.name("zorctl");
-    app.add_option("--address", options.address, "The unit's dotted IPv4 address")->capture_default_str();
+    app.add_option("--address", options.address, "The unit's dotted IPv4 address; given more than once, the command runs on each")->capture_default_str();
     app.add_flag("--json", options.json, "Print the result as one JSON object");
     // Read before parsing (readFleetCommandLine); declared here for the help and the man page.
-    app.add_option("--hosts", "A file of unit addresses, one a line (# comments): run the command on each");
-    app.add_option("--jobs", "Units in flight at a time with --hosts (default 8)");
+    app.add_option("--hosts", "A file of unit addresses, one a line (# comments): run the command on each")
+        ->type_name("FILE");
+    app.add_option("--jobs", "Units in flight at a time with --hosts or several --address (default 8)")->type_name("N");
     app.get_formatter()->column_width(32); // keeps "--address TEXT=192.168.77.1" apart from its text, here and in the man page
     app.require_subcommand(1);
     app.fallthrough();

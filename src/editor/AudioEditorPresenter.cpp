@@ -43,6 +43,7 @@ void AudioEditorPresenter::showWriteSummary(const DeviceWriteResult &result)
         return;
     }
     if (!result.missing.isEmpty()) {
+        view_.endProgress(false);
         view_.showStatusText(QStringLiteral("Write Error! : nothing was written"));
         return;
     }
@@ -58,6 +59,7 @@ void AudioEditorPresenter::showWriteSummary(const DeviceWriteResult &result)
     else if (result.configurationWritten.verdict() == AnswerVerdict::Unreached)
         text += QStringLiteral("; the unit was not told that the write ended");
     const bool complete = failed.isEmpty() && result.stoppedAt.isEmpty();
+    view_.endProgress(complete);
     view_.showStatusText((complete ? QStringLiteral("Write complete! ") : QStringLiteral("Write Error! : ")) + text);
 }
 

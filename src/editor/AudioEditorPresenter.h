@@ -14,6 +14,8 @@ public:
     virtual ~AudioEditorView() = default;
     virtual void showStatusText(const QString &text) = 0;
     virtual void appendLog(const QStringList &lines) = 0;
+    // The transfer gauge once a write ended: full when it is complete, else empty.
+    virtual void endProgress(bool complete) = 0;
 };
 
 // The audio editor's own texts and boxes. Exchanges and transfer notes are the monitor

@@ -9,23 +9,28 @@
 #include "UnitSession.h"
 #include "WheelGuard.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTableWidget>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
-constexpr int scrollStep = 8;
+const QSize designedSize(1208, 602);
+// Room left on the screen for a window manager's frame and title bar.
+const QSize frameAllowance(8, 32);
+constexpr int statusTextWidth = 800;
+constexpr int wheelNotch = 120;
 } // namespace
 
 AudioEditorWindow::AudioEditorWindow(UnitSession &session, Dialogs &dialogs, ClipPlayer &player, QWidget *parent)
@@ -39,13 +44,11 @@ AudioEditorWindow::AudioEditorWindow(UnitSession &session, Dialogs &dialogs, Cli
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("ZOR Audio Editor"));
     setModal(true);
-    setFixedSize(1208, 602);
     // A scratch folder left by an earlier run goes at start; only the tool's own is ever removed.
     ScratchFolder::removeIfMarked(ScratchFolder::pathIn(QDir::currentPath()));
     installWheelGuard();
     device_.onStep = [this](const ConfigurationStep &step) { presenter_.showStep(step); };
     player_.onFailed = [this](const QString &path) { presenter_.playFailed(path); };
-    createControls();
 }
 
 AudioEditorWindow::~AudioEditorWindow()
@@ -56,6 +59,24 @@ AudioEditorWindow::~AudioEditorWindow()
 }
 
 // ---- activation ---------------------------------------------------------------------
+
+void AudioEditorWindow::setVisible(bool visible)
+{
+    if (visible) {
+        if (!grid_)
+            createControls();
+        fitToScreen();
+    }
+    QDialog::setVisible(visible);
+}
+
+void AudioEditorWindow::fitToScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    setFixedSize(designedSize.boundedTo(available.size() - frameAllowance));
+    move(available.center() - rect().center());
+    statusText_->setFixedWidth(std::min(statusTextWidth, width() * 2 / 3));
+}
 
 void AudioEditorWindow::showEvent(QShowEvent *event)
 {
@@ -84,14 +105,18 @@ bool AudioEditorWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == volumeSlider_ && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
         emit volumeReleased();
-    if (watched == scrollBox_->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress)
-            scrollBox_->setFocus();
-        if (event->type() == QEvent::Wheel) {
-            QScrollBar *bar = scrollBox_->verticalScrollBar();
-            bar->setValue(bar->value() + (static_cast<QWheelEvent *>(event)->angleDelta().y() >= 0 ? scrollStep : -scrollStep));
-            return true;
-        }
+    if (watched == scrollBox_->viewport() && event->type() == QEvent::MouseButtonPress)
+        scrollBox_->setFocus();
+    auto *widget = qobject_cast<QWidget *>(watched);
+    const bool inScrollBox = widget && (widget == scrollBox_->viewport() || scrollBox_->viewport()->isAncestorOf(widget));
+    if (inScrollBox && event->type() == QEvent::Wheel) {
+        // One notch moves one row, the way the wheel turns; finer wheels add up to it.
+        QScrollBar *bar = scrollBox_->verticalScrollBar();
+        wheelRemainder_ += static_cast<QWheelEvent *>(event)->angleDelta().y();
+        const int notches = wheelRemainder_ / wheelNotch;
+        wheelRemainder_ -= notches * wheelNotch;
+        bar->setValue(bar->value() - notches * bar->singleStep());
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -134,7 +159,7 @@ void AudioEditorWindow::switchJob(EditorJob job)
 void AudioEditorWindow::enterDeviceJob()
 {
     if (store_.isInitialised() && presenter_.askSaveBeforeLeaving())
-        showOutcome(store_.saveProject(inputRows(), alarmMode()));
+        showOutcome(store_.saveProject(rows_.rows(), alarmMode()));
     setJobControls(EditorJob::Device);
     playDeviceRadio_->setChecked(true);
     log_->clear();
@@ -158,7 +183,7 @@ void AudioEditorWindow::setJobControls(EditorJob job)
 
 void AudioEditorWindow::onWriteDeviceClicked()
 {
-    presenter_.showWriteSummary(device_.writeDevice(inputRows(), alarmMode()));
+    presenter_.showWriteSummary(device_.writeDevice(rows_.rows(), alarmMode()));
 }
 
 void AudioEditorWindow::onReadDeviceClicked()
@@ -181,7 +206,7 @@ void AudioEditorWindow::onLoadProjectClicked()
 
 void AudioEditorWindow::onSaveProjectClicked()
 {
-    const EditorOutcome saved = store_.saveProject(inputRows(), alarmMode());
+    const EditorOutcome saved = store_.saveProject(rows_.rows(), alarmMode());
     showOutcome(saved);
     presenter_.showSaved(saved, store_.directories().activeDir);
 }
@@ -271,6 +296,8 @@ void AudioEditorWindow::onVolumeMoved(int position)
 
 void AudioEditorWindow::showVolumePosition(int position)
 {
+    if (!volumeSlider_)
+        return; // not built yet: it takes the volume when first shown
     volumeSlider_->setValue(position);
     volumeLabel_->setText(QString::number(position));
 }
@@ -301,26 +328,14 @@ void AudioEditorWindow::showAudioList()
 
 void AudioEditorWindow::rebuildClipSelectors()
 {
-    const QStringList items = store_.audioList().selectorItems();
-    for (InputRowWidgets &row : rows_) {
-        for (QComboBox *selector : row.clipSelectors) {
-            selector->clear();
-            selector->addItems(items);
-        }
-    }
+    rows_.setSelectorItems(store_.audioList().selectorItems());
 }
 
 void AudioEditorWindow::applyTable(const AppliedTable &applied)
 {
     showMode(applied.mode);
     applyInputLayout(applied.mode);
-    for (int k = 0; k < inputRowCount; ++k) {
-        const InputRow &row = applied.rows[k];
-        for (int i = 0; i < clipsPerEntry; ++i)
-            rows_[k].clipSelectors[i]->setCurrentIndex(rows_[k].clipSelectors[i]->findText(row.clipTexts[i]));
-        rows_[k].repeatEdit->setText(row.repeatText);
-        rows_[k].alarmCheckBox->setChecked(row.alarmOutput);
-    }
+    rows_.showRows(applied.rows);
 }
 
 void AudioEditorWindow::showMode(int mode)
@@ -340,11 +355,7 @@ void AudioEditorWindow::applyInputLayout(int mode)
     const InputLayout layout = ::applyInputLayout(mode, session_.status.modelCode);
     firstGroup_->setTitle(layout.firstGroupCaption);
     binaryGroup_->setVisible(layout.binaryGroupVisible);
-    for (int row = 0; row < inputRowCount; ++row) {
-        rows_[row].panel->setVisible(layout.rowVisible[row]);
-        if (row < firstGroupRowCount)
-            rows_[row].caption->setText(layout.rowCaptions[row]);
-    }
+    rows_.applyLayout(layout);
     testInputSelector_->clear();
     testInputSelector_->addItems(layout.testInputs);
 }
@@ -352,18 +363,6 @@ void AudioEditorWindow::applyInputLayout(int mode)
 void AudioEditorWindow::showActiveDir()
 {
     activeDirLabel_->setText(store_.directories().activeDir);
-}
-
-InputRows AudioEditorWindow::inputRows() const
-{
-    InputRows rows;
-    for (int k = 0; k < inputRowCount; ++k) {
-        for (int i = 0; i < clipsPerEntry; ++i)
-            rows[k].clipTexts[i] = rows_[k].clipSelectors[i]->currentText();
-        rows[k].repeatText = rows_[k].repeatEdit->text();
-        rows[k].alarmOutput = rows_[k].alarmCheckBox->isChecked();
-    }
-    return rows;
 }
 
 int AudioEditorWindow::alarmMode() const
@@ -380,6 +379,11 @@ int AudioEditorWindow::currentClipNumber() const
 void AudioEditorWindow::showStatusText(const QString &text)
 {
     statusText_->setText(text);
+}
+
+void AudioEditorWindow::endProgress(bool complete)
+{
+    gauge_->setValue(complete ? gauge_->maximum() : gauge_->minimum());
 }
 
 void AudioEditorWindow::appendLog(const QStringList &lines)

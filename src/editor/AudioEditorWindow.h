@@ -2,18 +2,15 @@
 
 #include "AudioEditorPresenter.h"
 #include "DeviceConfiguration.h"
+#include "InputRowEditors.h"
 #include "ProjectStore.h"
 
 #include <QDialog>
 
-#include <array>
-
 class ClipPlayer;
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
 class QScrollArea;
@@ -25,7 +22,8 @@ class StatusGauge;
 class UnitSession;
 
 // The audio editor window: alarm projects, clips and the alarm table, on the PC or on the
-// unit. Opened modally by the monitor window.
+// unit. Opened modally by the monitor window. Its controls are built when it is first
+// shown: most runs never open it.
 class AudioEditorWindow : public QDialog, public AudioEditorView {
     Q_OBJECT
 public:
@@ -35,6 +33,9 @@ public:
     // AudioEditorView
     void showStatusText(const QString &text) override;
     void appendLog(const QStringList &lines) override;
+    void endProgress(bool complete) override;
+
+    void setVisible(bool visible) override;
 
 signals:
     // The volume slider moved, and was released: the monitor window sends the volume.
@@ -65,19 +66,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct InputRowWidgets {
-        QWidget *panel = nullptr;
-        QLabel *caption = nullptr;
-        std::array<QComboBox *, clipsPerEntry> clipSelectors{};
-        QLineEdit *repeatEdit = nullptr;
-        QCheckBox *alarmCheckBox = nullptr;
-    };
-
     void createControls();
     QWidget *createJobBlock();
     QWidget *createAudioBlock();
     QWidget *createAlarmBlock();
-    QWidget *createInputRow(int row, QWidget *parent);
+    // The designed size where the screen has room for it; else the screen's available area,
+    // the content scrolling inside.
+    void fitToScreen();
     void switchJob(EditorJob job);
     void enterDeviceJob();
     void setJobControls(EditorJob job);
@@ -89,7 +84,6 @@ private:
     void showMode(int mode);
     void applyInputLayout(int mode);
     void showActiveDir();
-    InputRows inputRows() const;
     int alarmMode() const;
     int currentClipNumber() const;
 
@@ -116,6 +110,7 @@ private:
     QGroupBox *firstGroup_ = nullptr;
     QGroupBox *binaryGroup_ = nullptr;
     QScrollArea *scrollBox_ = nullptr;
+    int wheelRemainder_ = 0;
     QComboBox *testInputSelector_ = nullptr;
     QToolButton *channelTestButton_ = nullptr;
     QToolButton *stopTestButton_ = nullptr;
@@ -123,5 +118,5 @@ private:
     QLabel *statusText_ = nullptr;
     StatusGauge *gauge_ = nullptr;
     QPlainTextEdit *log_ = nullptr;
-    std::array<InputRowWidgets, inputRowCount> rows_;
+    InputRowEditors rows_;
 };

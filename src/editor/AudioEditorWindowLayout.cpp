@@ -4,18 +4,19 @@
 #include "ClipText.h"
 #include "InputRowLayout.h"
 #include "StatusGauge.h"
+#include "UnitSession.h"
 
-#include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -25,7 +26,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int statusTextWidth = 800;
 constexpr int gridRowHeight = 22;
 constexpr int initialVolume = 4;
 
@@ -64,12 +64,21 @@ QRadioButton *namedRadio(const QString &name, const QString &caption, QWidget *p
 
 void AudioEditorWindow::createControls()
 {
-    auto *columns = new QHBoxLayout;
+    // Where the window is smaller than its content needs, the content scrolls; the status
+    // bar stays in sight.
+    auto *content = new QWidget;
+    auto *columns = new QHBoxLayout(content);
+    columns->setContentsMargins(6, 6, 6, 0);
     auto *left = new QVBoxLayout;
     left->addWidget(createJobBlock());
     left->addWidget(createAudioBlock(), 1);
     columns->addLayout(left);
     columns->addWidget(createAlarmBlock(), 1);
+    auto *area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("EditorArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(content);
 
     log_ = new QPlainTextEdit(this);
     log_->setObjectName(QStringLiteral("Memo1"));
@@ -84,15 +93,16 @@ void AudioEditorWindow::createControls()
     statusBar_->setObjectName(QStringLiteral("StatusBar1"));
     statusBar_->setSizeGripEnabled(false);
     statusText_ = new QLabel(statusBar_);
-    statusText_->setFixedWidth(statusTextWidth);
     gauge_ = new StatusGauge(statusBar_);
     statusBar_->addWidget(statusText_);
     statusBar_->addWidget(gauge_, 1);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 0);
-    layout->addLayout(columns, 1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(area, 1);
     layout->addWidget(statusBar_);
+    showVolumePosition(session_.status.volume);
 }
 
 QWidget *AudioEditorWindow::createJobBlock()
@@ -190,6 +200,7 @@ QWidget *AudioEditorWindow::createAudioBlock()
         grid_->setItem(row, 0, new QTableWidgetItem(clipText(row + 1)));
         grid_->setItem(row, 1, new QTableWidgetItem);
     }
+    grid_->setCurrentCell(0, 1); // "Play Audio" and "Delete audio file list" act at once
     connect(grid_, &QTableWidget::cellDoubleClicked, this, &AudioEditorWindow::onGridDoubleClicked);
 
     auto *playButton = namedButton(QStringLiteral("SpeedButton4"), QString(), QStringLiteral("Play Audio"), group);
@@ -217,46 +228,6 @@ QWidget *AudioEditorWindow::createAudioBlock()
     return group;
 }
 
-QWidget *AudioEditorWindow::createInputRow(int row, QWidget *parent)
-{
-    const InputRowControls &names = inputRowControls[row];
-    QWidget *host = parent;
-    if (names.enclosingPanel) {
-        host = new QFrame(parent);
-        host->setObjectName(QString::fromLatin1(names.enclosingPanel));
-        (new QHBoxLayout(host))->setContentsMargins(0, 0, 0, 0);
-    }
-    InputRowWidgets &widgets = rows_[row];
-    auto *panel = new QFrame(host);
-    panel->setObjectName(QString::fromLatin1(names.panel));
-    widgets.panel = names.enclosingPanel ? host : panel;
-    widgets.caption = new QLabel(panel);
-    widgets.caption->setFixedWidth(80);
-    auto *layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(2, 1, 2, 1);
-    layout->addWidget(widgets.caption);
-    for (int i = 0; i < clipsPerEntry; ++i) {
-        auto *selector = new QComboBox(panel);
-        selector->setObjectName(QString::fromLatin1(names.clipSelectors[i]));
-        selector->setToolTip(QStringLiteral("#%1").arg(i + 1));
-        selector->setMinimumWidth(64);
-        widgets.clipSelectors[i] = selector;
-        layout->addWidget(selector);
-    }
-    widgets.repeatEdit = new QLineEdit(QStringLiteral("1"), panel);
-    widgets.repeatEdit->setObjectName(QString::fromLatin1(names.repeatEdit));
-    widgets.repeatEdit->setToolTip(QStringLiteral("Repeat"));
-    widgets.repeatEdit->setFixedWidth(40);
-    widgets.alarmCheckBox = new QCheckBox(QStringLiteral("Alarm Output"), panel);
-    widgets.alarmCheckBox->setObjectName(QString::fromLatin1(names.alarmCheckBox));
-    layout->addWidget(widgets.repeatEdit);
-    layout->addWidget(widgets.alarmCheckBox);
-    layout->addStretch(1);
-    if (names.enclosingPanel)
-        host->layout()->addWidget(panel);
-    return widgets.panel;
-}
-
 QWidget *AudioEditorWindow::createAlarmBlock()
 {
     auto *group = new QGroupBox(QStringLiteral("(3)Alarm Config"), this);
@@ -271,6 +242,7 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     firstGroup_->setObjectName(QStringLiteral("GroupBox1"));
     auto *firstLayout = new QVBoxLayout(firstGroup_);
     firstLayout->setSpacing(0);
+    firstLayout->addWidget(rows_.createHeader(firstGroup_));
     binaryGroup_ = new QGroupBox(QStringLiteral("Mode 4-7, Binary Input(bI7~bI31) && DI6"), group);
     binaryGroup_->setObjectName(QStringLiteral("GroupBox2"));
     scrollBox_ = new QScrollArea(binaryGroup_);
@@ -280,18 +252,31 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     auto *scrolled = new QWidget;
     auto *scrolledLayout = new QVBoxLayout(scrolled);
     scrolledLayout->setSpacing(0);
-    (new QVBoxLayout(binaryGroup_))->addWidget(scrollBox_);
+    scrolledLayout->setContentsMargins(0, 0, 0, 0); // rows line up with the first group's
+    auto *binaryLayout = new QVBoxLayout(binaryGroup_);
+    binaryLayout->setSpacing(0);
+    binaryLayout->addWidget(rows_.createHeader(binaryGroup_, scrollBox_->frameWidth()));
+    binaryLayout->addWidget(scrollBox_);
 
     const InputLayout binaryCaptions = ::applyInputLayout(4, sixInputModelCode);
     for (int row = 0; row < inputRowCount; ++row) {
         const bool first = row < firstGroupRowCount;
-        QWidget *panel = createInputRow(row, first ? static_cast<QWidget *>(firstGroup_) : scrolled);
+        QWidget *panel = rows_.createRow(row, first ? static_cast<QWidget *>(firstGroup_) : scrolled);
         (first ? firstLayout : scrolledLayout)->addWidget(panel);
         if (!first)
-            rows_[row].caption->setText(binaryCaptions.rowCaptions[row]); // fixed in this group
+            rows_.setCaption(row, binaryCaptions.rowCaptions[row]); // fixed in this group
     }
     scrolledLayout->addStretch(1);
     scrollBox_->setWidget(scrolled);
+    // The rows scroll up and down only: the box is as wide as a row and its scroll bar.
+    scrollBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollBox_->setMinimumWidth(scrolled->minimumSizeHint().width() + scrollBox_->verticalScrollBar()->sizeHint().width()
+                                + 2 * scrollBox_->frameWidth());
+    scrollBox_->verticalScrollBar()->setSingleStep(scrolled->layout()->itemAt(0)->sizeHint().height());
+    // Every part of the box scrolls it: a turn over a row's control must not be lost.
+    scrolled->installEventFilter(this);
+    for (QWidget *part : scrolled->findChildren<QWidget *>())
+        part->installEventFilter(this);
 
     testInputSelector_ = new QComboBox(group);
     testInputSelector_->setObjectName(QStringLiteral("ComboBox74"));
@@ -317,6 +302,7 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     layout->addLayout(top);
     layout->addWidget(firstGroup_);
     layout->addWidget(binaryGroup_, 1);
+    layout->addStretch(0); // takes the room while the binary group is hidden
     applyInputLayout(0);
     return group;
 }

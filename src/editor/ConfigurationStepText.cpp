@@ -1,12 +1,6 @@
 #include "ConfigurationStepText.h"
 
 namespace {
-// A refusal's error text is the file's name; a failure adds its reason.
-QString withReason(const QString &name, const QString &reason)
-{
-    return reason.isEmpty() || reason == name ? name : name + QStringLiteral(": ") + reason;
-}
-
 QString readFailure(const ConfigurationStep &step)
 {
     if (step.transfer.announcement.verdict() == AnswerVerdict::Refused)
@@ -44,7 +38,7 @@ StepText configurationStepText(const ConfigurationStep &step)
         return {.status = QStringLiteral("Write ") + step.name};
     case ConfigurationStep::FileRefused:
         return {.status = QStringLiteral("Write Error! : ") + step.name,
-                .error = QStringLiteral("File Write Error! : ") + withReason(step.name, step.reason)};
+                .error = QStringLiteral("File Write Error! : ") + step.name + QStringLiteral(": ") + transferCause(step.transfer)};
     case ConfigurationStep::SendingClip:
         return {.status = QStringLiteral("SendMP3File : ") + step.name};
     case ConfigurationStep::ClipWritten:

@@ -188,6 +188,7 @@ EditorOutcome ProjectStore::saveAudioList()
 
 EditorOutcome ProjectStore::loadAudioListImage()
 {
+    // This is what Write Device sends: a refused project sends nothing.
     if (const QString refusal = writeRefusal(); !refusal.isEmpty())
         return failure(refusal);
     const QString path = activePath(audioListFileName);

@@ -56,7 +56,7 @@ public:
     // "PRJ.cfg" and the project held stay as they were. Otherwise the folder is
     // remembered in "PRJ.cfg" and becomes the project.
     EditorOutcome openProjectFolder(const QString &folder);
-    // Why nothing may be written into activeDir; empty when writing is allowed.
+    // Why nothing may be saved into activeDir or sent from it; empty when allowed.
     QString writeRefusal() const;
 
     PickedAudio pickAudioFile();

@@ -1,10 +1,13 @@
 #include "StatusGauge.h"
 
+#include <algorithm>
+
 StatusGauge::StatusGauge(QWidget *parent)
     : QProgressBar(parent)
 {
     setObjectName(QStringLiteral("CGauge1"));
     setTextVisible(true);
+    setAlignment(Qt::AlignCenter);
     setValue(0);
 }
 
@@ -15,7 +18,8 @@ void StatusGauge::startProgress(int maximum)
     setStyleSheet(QStringLiteral("QProgressBar::chunk { background: red; }"));
 }
 
+// The last chunk may end past the maximum, which QProgressBar would ignore.
 void StatusGauge::setProgress(int progress)
 {
-    setValue(progress);
+    setValue(std::clamp(progress, minimum(), maximum()));
 }

@@ -102,23 +102,34 @@ bool DeviceLink::connectToUnit(QTcpSocket &socket) const
 
 bool DeviceLink::waitForData(QTcpSocket &socket, int waits, QString &error) const
 {
-    for (int emptyLooks = 0;;) {
+    for (int slice = 0;; ++slice) {
         if (socket.bytesAvailable() > 0)
             return true;
-        if (socket.state() != QAbstractSocket::ConnectedState)
-            return false; // the unit closed without sending anything
-        if (++emptyLooks > waits)
+        if (slice >= waits)
             return false;
-        socket.waitForReadyRead(timing_.waitSliceMs);
-        if (socket.error() != QAbstractSocket::SocketTimeoutError
-            && socket.error() != QAbstractSocket::RemoteHostClosedError
-            && socket.error() != QAbstractSocket::UnknownSocketError) {
-            error = socket.errorString();
-            socket.abort();
-            return false;
-        }
-        keepResponsive();
+        if (waitOneSlice(socket, error) != DataSource::Wait::Silent)
+            return socket.bytesAvailable() > 0;
     }
+}
+
+DataSource::Wait DeviceLink::waitOneSlice(QTcpSocket &socket, QString &error) const
+{
+    using Wait = DataSource::Wait;
+    if (socket.bytesAvailable() > 0)
+        return Wait::Data;
+    if (socket.state() != QAbstractSocket::ConnectedState)
+        return Wait::Closed;
+    socket.waitForReadyRead(timing_.waitSliceMs);
+    if (socket.error() != QAbstractSocket::SocketTimeoutError && socket.error() != QAbstractSocket::RemoteHostClosedError
+        && socket.error() != QAbstractSocket::UnknownSocketError) {
+        error = socket.errorString();
+        socket.abort();
+        return Wait::Failed;
+    }
+    keepResponsive();
+    if (socket.bytesAvailable() > 0)
+        return Wait::Data;
+    return socket.state() == QAbstractSocket::ConnectedState ? Wait::Silent : Wait::Closed;
 }
 
 void DeviceLink::pause(int milliseconds) const

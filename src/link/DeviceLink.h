@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataPhaseRead.h"
 #include "DeviceStatus.h"
 #include "LinkOutcome.h"
 #include "Protocol.h"
@@ -101,6 +102,8 @@ public:
     // Waits in slices until data is there; false after `waits` empty slices or when the
     // unit closed. A socket failure sets `error`.
     bool waitForData(QTcpSocket &socket, int waits, QString &error) const;
+    // One look at the socket, and one slice's wait when it holds nothing. A socket failure sets `error`.
+    DataSource::Wait waitOneSlice(QTcpSocket &socket, QString &error) const;
     // Blocks for a fixed pause with the windows kept painted but deaf to the user.
     void pause(int milliseconds) const;
     // Lets the windows paint; during a transfer no click or key gets through.

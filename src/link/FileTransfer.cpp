@@ -6,6 +6,7 @@
 #include "ProgressGauge.h"
 #include "SingleByteText.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -15,6 +16,7 @@
 namespace {
 constexpr std::uint32_t RepaintEvery = 65536;
 constexpr qint64 MaxQueuedBytes = 65536; // keeps the socket's own buffer small during long writes
+constexpr qint64 ReadBufferBytes = 65536; // a flooding unit fills no more than this
 const QString FileOpenError = QStringLiteral("File Open error !!");
 
 // Marks the announcement and its data phase as one unit of work on the channel.
@@ -29,6 +31,22 @@ int gaugeMaximum(std::uint32_t length)
 {
     return int(length < FileTransfer::ChunkSize ? length : length - FileTransfer::ChunkSize);
 }
+
+// The data connection as a read's source; its waits keep the windows painted.
+class SocketSource : public DataSource {
+public:
+    SocketSource(QTcpSocket &socket, const DeviceLink &link) : socket_(socket), link_(link) { clock_.start(); }
+    Wait waitForData() override { return link_.waitOneSlice(socket_, error_); }
+    QByteArray read(qint64 most) override { return socket_.read(most); }
+    qint64 elapsedMs() const override { return clock_.elapsed(); }
+    QString errorString() const override { return error_; }
+
+private:
+    QTcpSocket &socket_;
+    const DeviceLink &link_;
+    QElapsedTimer clock_;
+    QString error_;
+};
 
 TransferResult failedAnnouncement(const ExchangeResult &announcement, const QString &error)
 {
@@ -203,35 +221,48 @@ TransferResult FileTransfer::ReadSdFile(const QByteArray &name)
 
     link_.pause(link_.timing().readPauseMs);
     QTcpSocket socket;
+    socket.setReadBufferSize(ReadBufferBytes);
     if (!link_.connectToUnit(socket))
         return {.outcome = TransferOutcome::Failed,
                 .error = "Data connection to " + link_.deviceAddress + " failed: " + socket.errorString(),
                 .announcement = announcement};
-    std::uint32_t received = 0;
-    while (received < length) {
-        QString error;
-        if (!link_.waitForData(socket, link_.timing().readDataWaits, error)) {
-            // Silence, or a unit that closed before sending everything.
-            note({.kind = TransferNote::ReadTimeout});
-            socket.abort();
-            return {.outcome = error.isEmpty() ? TransferOutcome::TimedOut : TransferOutcome::Failed,
-                    .bytes = received,
-                    .error = error.isEmpty() ? QString::fromLatin1(name) : error,
-                    .announcement = announcement};
-        }
-        const QByteArray data = socket.readAll();
-        // The unit's length is not trusted: nothing is copied past the buffer's end.
-        const std::uint32_t room = BufferSize - received;
-        const std::uint32_t taken = std::min<std::uint32_t>(room, std::uint32_t(data.size()));
-        std::copy_n(data.constData(), taken, reinterpret_cast<char *>(ReceiveBuffer.get()) + received);
-        received += taken;
-        if (taken < std::uint32_t(data.size())) {
-            note({.kind = TransferNote::ReadOverflow});
-            break;
-        }
+    // Closed at once when the length does not fit: the unit's data phase still ends.
+    const auto close = qScopeGuard([&socket] { socket.abort(); });
+    SocketSource source(socket, link_);
+    const DataPhaseRead read = receiveAnnounced(source, {ReceiveBuffer.get(), BufferSize}, length, link_.timing());
+    TransferResult result{.outcome = TransferOutcome::Failed, .bytes = read.received, .announcement = announcement};
+    const QString count = QStringLiteral("%1 of %2 bytes").arg(read.received).arg(length);
+    switch (read.end) {
+    case DataPhaseRead::End::Complete:
+        if (read.dropped > 0)
+            note({.kind = TransferNote::ReadExcess, .value = read.dropped});
+        result.outcome = TransferOutcome::Done;
+        break;
+    case DataPhaseRead::End::Silence:
+    case DataPhaseRead::End::Deadline:
+        note({.kind = TransferNote::ReadTimeout});
+        result.outcome = TransferOutcome::TimedOut;
+        result.error = read.end == DataPhaseRead::End::Silence
+                           ? "the unit stopped sending after " + count
+                           : QStringLiteral("the file did not come within %1 s: %2")
+                                 .arg(readDeadlineMs(length, link_.timing()) / 1000)
+                                 .arg(count);
+        break;
+    case DataPhaseRead::End::Closed:
+        note({.kind = TransferNote::ReadShort, .value = read.received});
+        result.error = "the unit closed the data connection after " + count;
+        break;
+    case DataPhaseRead::End::Failed:
+        result.error = read.error;
+        break;
+    case DataPhaseRead::End::TooLong:
+        note({.kind = TransferNote::ReadTooLong, .value = length});
+        result.error = QStringLiteral("the unit announced %1 bytes, more than the %2 a read can hold")
+                           .arg(length)
+                           .arg(BufferSize);
+        break;
     }
-    socket.abort();
-    return {.bytes = received, .announcement = announcement};
+    return result;
 }
 
 ExchangeResult FileTransfer::DeleteFlashFile(const QString &name)

@@ -34,7 +34,9 @@ public:
     // The contents are sent whether or not the unit answered the announcement; a refused
     // announcement makes the result Refused, an unanswered one leaves it Done.
     TransferResult WriteBufferToFlash(const QString &name, std::uint32_t length);
-    // Done with the bytes received, Refused when the unit did not accept, TimedOut when the data stopped.
+    // Done with exactly the announced length; Refused when the unit did not accept; TimedOut when the
+    // data stopped or trickled past the read's deadline; Failed when the unit closed early, the
+    // connection failed or the announced length exceeds ReceiveBuffer.
     TransferResult ReadSdFile(const QByteArray &name);
     ExchangeResult DeleteFlashFile(const QString &name);
     ExchangeResult DeleteSdClip(const QByteArray &name);

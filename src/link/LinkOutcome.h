@@ -116,7 +116,9 @@ struct TransferNote {
         FlashTransferLength, // value
         ReadLength,          // value: length the unit announced
         ReadTimeout,
-        ReadOverflow,        // more data than the receive buffer holds
+        ReadTooLong,         // value: the announced length, more than the receive buffer holds
+        ReadExcess,          // value: bytes beyond the announced length, dropped
+        ReadShort,           // value: bytes received before the unit closed
         FlashFileDelete,     // name
         ClipDelete,          // name
         ClipDeleteFrame,     // bytes: the request from its code byte on

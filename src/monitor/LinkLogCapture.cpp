@@ -84,7 +84,11 @@ void LinkLogCapture::handleMessage(QtMsgType type, const QMessageLogContext &con
 
 void LinkLogCapture::keep(QtMsgType type, const QString &message)
 {
-    const QString line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + levelTag(type) + u' ' + message;
+    QString line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + levelTag(type) + u' ' + message;
+    if (line.size() > LineLimit) {
+        line.truncate(LineLimit - 1);
+        line += u'…';
+    }
     {
         const QMutexLocker lock(&mutex_);
         lines_.push_back(line);

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 #include <array>
+#include <atomic>
 #include <deque>
 
 // Keeps the latest lines of the link's log in memory for the log viewer. Every level of
@@ -13,6 +14,8 @@ class LinkLogCapture : public QObject {
     Q_OBJECT
 public:
     static constexpr int Capacity = 10000;
+    // A longer line (a whole 4 KiB answer in hex) is kept cut, so the bound holds in bytes too.
+    static constexpr int LineLimit = 2048;
 
     // Installed once, on first use, for the rest of the run.
     static LinkLogCapture &instance();
@@ -32,5 +35,5 @@ private:
     mutable QMutex mutex_;
     std::deque<QString> lines_;
     // What the rules in force let through to stderr, per message type.
-    std::array<bool, 5> passedOn_{};
+    std::array<std::atomic_bool, 5> passedOn_{};
 };

@@ -1,10 +1,5 @@
 #include "LinkStateTracker.h"
 
-LinkStateTracker::LinkStateTracker(std::function<QTime()> clock)
-    : clock_(std::move(clock))
-{
-}
-
 bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
 {
     const LinkState before = state_;
@@ -24,7 +19,7 @@ bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
                 state_ = linked ? LinkState::Answering : LinkState::AnsweringUnlinked;
             } else if (state_ != LinkState::Silent) {
                 state_ = LinkState::Silent;
-                silentSince_ = clock_(); // kept while the silence lasts
+                silentSince_ = QTime::currentTime(); // kept while the silence lasts
             }
             break;
         case ExchangeOutcome::NoConnection:

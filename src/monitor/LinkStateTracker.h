@@ -4,31 +4,26 @@
 
 #include <QString>
 #include <QTime>
-#include <functional>
 
 // Whether the unit answers, as the poll loop's exchanges tell it.
 enum class LinkState {
     NoConnection,      // no connection could be made, or the link check failed
     Answering,         // linked, and the last exchange was answered
     AnsweringUnlinked, // answered, but no device information for this address yet
-    Silent,            // connected, but no answer since `since()`
+    Silent,            // connected, but unanswered since the first request that went unanswered
 };
 
 class LinkStateTracker {
 public:
-    explicit LinkStateTracker(std::function<QTime()> clock = &QTime::currentTime);
-
     // Takes what one poll tick did; true when the state or its text changed.
     bool follow(const PollLoop::Tick &tick, bool linked);
     // Back to no connection, as after an address change.
     void reset();
 
     LinkState state() const { return state_; }
-    QTime since() const { return silentSince_; }
     QString text() const;
 
 private:
-    std::function<QTime()> clock_;
     LinkState state_ = LinkState::NoConnection;
     QTime silentSince_;
 };

@@ -7,9 +7,8 @@
 #include "UnitSession.h"
 #include "UnitTexts.h"
 
-MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs,
-                                   std::function<QTime()> clock)
-    : view_(view), session_(session), dialogs_(dialogs), linkState_(std::move(clock))
+MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs)
+    : view_(view), session_(session), dialogs_(dialogs)
 {
     session_.link.events = this;
     session_.linkCheck.events = this;
@@ -86,7 +85,7 @@ void MonitorPresenter::showDeviceInformation(const ExchangeResult &result)
 
     view_.setMacText("Dev MAC: " + UnitTexts::mac(status));
     view_.setLocationColor(QColor(64, 132, 118));
-    view_.setLocationText("Locate: " + fromSingleByte(status.location));
+    view_.setLocationText("Locate: " + UnitTexts::visibleText(fromSingleByte(status.location)));
     view_.setSdText(UnitTexts::sd(status));
     view_.setFirmwareText(UnitTexts::firmware(status));
     if (result.rssiReported)

@@ -14,8 +14,7 @@ class UnitSession;
 // and reports socket failures of the command channel through the default error report.
 class MonitorPresenter : public LinkEvents, public LinkCheckEvents {
 public:
-    MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs,
-                     std::function<QTime()> clock = &QTime::currentTime);
+    MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs);
     ~MonitorPresenter() override;
 
     // LinkEvents

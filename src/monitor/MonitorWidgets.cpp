@@ -25,6 +25,8 @@ QLabel *namedLabel(const QString &name, const QString &caption, QWidget *parent)
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(name);
+    // Labels show what the unit reports: a location such as "<img src=...>" is text, not markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 

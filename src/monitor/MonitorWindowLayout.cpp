@@ -94,6 +94,7 @@ QWidget *MonitorWindow::createStatusBlock()
     modelLabel_->setFont(boldFont(font(), 6));
     setTextColor(modelLabel_, Qt::red);
     locationLabel_ = namedLabel(QStringLiteral("Label5"), QString(), statusGroup_);
+    locationLabel_->setTextFormat(Qt::PlainText); // the unit's text, never markup
     locationLabel_->setFont(boldFont(font(), 2));
     for (QLabel *label : {modelLabel_, locationLabel_}) {
         label->setMinimumWidth(1);

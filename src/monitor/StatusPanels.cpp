@@ -14,6 +14,7 @@ StatusPanels::StatusPanels(const QString &name, int firstPanelStretch, int secon
     for (int i = 0; i < 2; ++i) {
         panels_[i] = new QLabel(this);
         panels_[i]->setObjectName(name + QStringLiteral("Panel") + QString::number(i));
+        panels_[i]->setTextFormat(Qt::PlainText); // unit and file names are never markup
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panels_[i]->setMargin(2);
         // Long texts are cut rather than widening the fixed-size window.

@@ -60,6 +60,7 @@ UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QW
     progress_->setRange(0, 1);
     progress_->setValue(0);
     summary_->setObjectName(QStringLiteral("ScanSummary"));
+    summary_->setTextFormat(Qt::PlainText); // may quote what was typed
     table_->setObjectName(QStringLiteral("UnitTable"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Address"), QStringLiteral("Model"), QStringLiteral("MAC"),
                                        QStringLiteral("Location"), QStringLiteral("Firmware"), QStringLiteral("SD"),
@@ -68,7 +69,8 @@ UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QW
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch); // the location
     auto *closeButton = namedButton(QStringLiteral("CloseButton"), QStringLiteral("Close"), this);
 
     auto *subnets = new QHBoxLayout;
@@ -178,7 +180,6 @@ void UnitsWindow::showSightings()
         if (texts[0] == selected)
             table_->selectRow(row); // a row found meanwhile does not move the selection
     }
-    table_->resizeColumnsToContents();
     updateButtons();
 }
 

@@ -6,6 +6,10 @@ struct Timing {
     int waitSliceMs = 10;          // one socket wait
     int answerWaits = 100;         // about a second for an answer
     int readDataWaits = 1000;      // about ten seconds without data ends a read
+    // A unit that trickles its data must not hold a read for ever: it ends after this base
+    // plus the announced length at the floor rate.
+    int readDeadlineBaseMs = 30000;
+    int readFloorBytesPerSecond = 4096;
     int sdWritePauseMs = 400;      // announcement to data phase, SD card
     int readPauseMs = 600;         // announcement to data phase, reads
     int flashWritePauseMs = 1500;  // announcement to data phase, flash

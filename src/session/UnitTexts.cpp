@@ -126,8 +126,12 @@ NoteText transferNote(const TransferNote &note)
         return {{}, {"Read SD to Buffer Len:" + value}};
     case TransferNote::ReadTimeout:
         return {{}, {QStringLiteral("Wait RX Timeout!")}};
-    case TransferNote::ReadOverflow:
-        return {{}, {QStringLiteral("Read SD: more data than the buffer holds, the rest is dropped")}};
+    case TransferNote::ReadTooLong:
+        return {{}, {"Read SD: the announced length " + value + " is more than the receive buffer holds; nothing read"}};
+    case TransferNote::ReadExcess:
+        return {{}, {"Read SD: " + value + " bytes beyond the announced length dropped"}};
+    case TransferNote::ReadShort:
+        return {{}, {"Read SD: the data connection closed after " + value + " bytes"}};
     case TransferNote::FlashFileDelete:
         return {"Del File: " + note.name, {}};
     case TransferNote::ClipDelete:

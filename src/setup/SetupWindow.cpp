@@ -8,6 +8,7 @@
 #include "StaticAddressPlan.h"
 #include "UnitCommandPlans.h"
 #include "UnitSession.h"
+#include "UnitTexts.h"
 #include "WebKeyPlan.h"
 #include "WifiCredentialsPlans.h"
 
@@ -60,14 +61,14 @@ bool SetupWindow::eventFilter(QObject *watched, QEvent *event)
 void SetupWindow::readBack()
 {
     const DeviceStatus &status = session_.status;
-    apSsidEdit_->setText(fromSingleByte(status.apSsid));
+    apSsidEdit_->setText(UnitTexts::visibleText(fromSingleByte(status.apSsid)));
     if (status.apKeyType != 0) {
         apWpaRadio_->setChecked(true);
     } else {
         apOpenRadio_->setChecked(true);
         apKeyEdit_->clear();
     }
-    stationSsidEdit_->setText(fromSingleByte(status.stationSsid));
+    stationSsidEdit_->setText(UnitTexts::visibleText(fromSingleByte(status.stationSsid)));
     switch (status.stationKeyType) {
     case 0:
         stationOpenRadio_->setChecked(true);
@@ -80,7 +81,7 @@ void SetupWindow::readBack()
         stationWpaRadio_->setChecked(true);
         break;
     }
-    locationEdit_->setText(fromSingleByte(status.location));
+    locationEdit_->setText(UnitTexts::visibleText(fromSingleByte(status.location)));
     modbusPortEdit_->setText(QString::number(status.modbusPort));
     idleTimeoutEdit_->setText(QString::number(status.modbusIdleTimeout));
     (status.wifiMode != 0 ? apModeRadio_ : stationModeRadio_)->setChecked(true);

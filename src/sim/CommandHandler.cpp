@@ -19,6 +19,7 @@ constexpr qsizetype NameLengthOffset = 16;
 constexpr qsizetype NameOffset = 17;
 constexpr qsizetype SummedAnnouncementLength = 40; // shorter announcements carry no byte sum
 constexpr quint32 MaxFileLength = 10 * 1024 * 1024;
+constexpr quint32 HugeReadLength = 0xFFFFFFFF;
 constexpr char FirmwareImage[] = "/sys/mcuimg.bin";
 
 constexpr std::uint8_t RelayOutput = 1;
@@ -180,7 +181,7 @@ private:
         if (!content)
             return nak();
         const auto length = quint32(content->size());
-        CommandOutcome outcome = ack(bigEndian32(length));
+        CommandOutcome outcome = ack(bigEndian32(m_faults.hugeReadLength ? HugeReadLength : length));
         outcome.dataPhase = DataPhase{DataPhase::Direction::FromUnit, FileArea::Sd, *name, length, std::nullopt, *content};
         return outcome;
     }
@@ -267,6 +268,8 @@ CommandOutcome handleRequest(const QByteArray &frame, UnitState &state, FileStor
     if (faults.wrongMagic)
         std::transform(outcome.answer.begin(), outcome.answer.begin() + FrameMagic.size(), outcome.answer.begin(),
                        [](char byte) { return char(~byte); });
+    if (faults.misEcho && outcome.answer.size() > CodeOffset)
+        outcome.answer[CodeOffset] = char(outcome.answer[CodeOffset] ^ 1);
     if (faults.oversizeAnswer)
         outcome.answer.resize(std::max(outcome.answer.size(), OversizeAnswerLength), '\0');
     using Delivery = CommandOutcome::Delivery;

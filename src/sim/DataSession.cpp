@@ -3,11 +3,14 @@
 #include "SimulatedUnit.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
 constexpr qsizetype LongerReadExtra = 100;
 constexpr char LongerReadFill = '\xEE';
+constexpr int SplitDataDelayMs = 150;
+constexpr int TrickleByteMs = 20;
 
 QString areaName(FileArea area)
 {
@@ -88,7 +91,28 @@ void DataSession::sendDownload(const UnitFaults &faults)
         bytes.truncate(bytes.size() / 2);
     else if (faults.longerRead)
         bytes.append(LongerReadExtra, LongerReadFill);
+    emit logLine(QStringLiteral("data: %1 %2 sends %3 bytes").arg(areaName(m_phase.area), m_phase.name).arg(bytes.size()));
+    if (faults.trickleData) {
+        sendLater(bytes, 1, TrickleByteMs);
+        return;
+    }
+    if (faults.splitData) {
+        sendLater(bytes, (bytes.size() + 1) / 2, SplitDataDelayMs);
+        return;
+    }
     m_socket->write(bytes);
     m_socket->disconnectFromHost();
-    emit logLine(QStringLiteral("data: %1 %2 sent %3 bytes").arg(areaName(m_phase.area), m_phase.name).arg(bytes.size()));
+}
+
+void DataSession::sendLater(const QByteArray &rest, qsizetype piece, int delayMs)
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    m_socket->write(rest.left(piece));
+    if (rest.size() <= piece) {
+        m_socket->disconnectFromHost();
+        return;
+    }
+    m_socket->flush();
+    QTimer::singleShot(delayMs, this, [this, after = rest.mid(piece), piece, delayMs] { sendLater(after, piece, delayMs); });
 }

@@ -24,6 +24,8 @@ private:
     void receive();
     void finishUpload();
     void sendDownload(const UnitFaults &faults);
+    // Writes `piece` bytes now and the next piece after `delayMs`, until all are sent.
+    void sendLater(const QByteArray &rest, qsizetype piece, int delayMs);
 
     QTcpSocket *m_socket;
     const DataPhase m_phase;

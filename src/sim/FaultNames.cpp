@@ -19,6 +19,10 @@ const std::pair<const char *, Flag> flags[] = {
     {"reset-mid-answer", &UnitFaults::resetMidAnswer},
     {"slow-answer", &UnitFaults::slowAnswer},
     {"refuse-data", &UnitFaults::refuseDataConnection},
+    {"split-data", &UnitFaults::splitData},
+    {"trickle-data", &UnitFaults::trickleData},
+    {"huge-read-length", &UnitFaults::hugeReadLength},
+    {"mis-echo", &UnitFaults::misEcho},
 };
 const QString otherAddress = QStringLiteral("other-address=");
 } // namespace

@@ -19,6 +19,10 @@ struct UnitFaults {
     bool resetMidAnswer = false;    // send part of the answer, then reset the connection
     bool slowAnswer = false;        // answer one byte at a time
     bool refuseDataConnection = false; // stop listening from an announcement until a while later
+    bool splitData = false;         // read data phase: in two pieces, the second a little later
+    bool trickleData = false;       // read data phase: one byte at a time, slowly
+    bool hugeReadLength = false;    // a read announces 0xFFFFFFFF bytes, whatever the file holds
+    bool misEcho = false;           // answers echo the request's code with its lowest bit flipped
 
     bool operator==(const UnitFaults &) const = default;
 };

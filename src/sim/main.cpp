@@ -89,6 +89,10 @@ int main(int argc, char *argv[])
         {"reset-mid-answer", "Fault: send half the answer, then reset the connection."},
         {"slow-answer", "Fault: answer one byte every 20 ms."},
         {"refuse-data", "Fault: stop listening for 4 s after an announcement, refusing its data connection."},
+        {"split-data", "Fault: reads send their data in two pieces, the second 150 ms later."},
+        {"trickle-data", "Fault: reads send their data one byte every 20 ms."},
+        {"huge-read-length", "Fault: reads announce 0xFFFFFFFF bytes."},
+        {"mis-echo", "Fault: answers echo the request's code with its lowest bit flipped."},
         {"control-file", "Watch FILE while running: its words (fault option names such as no-answer, stall-data, "
                          "other-address=IP) replace the faults each time it changes; empty or missing clears them.",
          "file"},
@@ -124,6 +128,10 @@ int main(int argc, char *argv[])
     faults.resetMidAnswer = parser.isSet("reset-mid-answer");
     faults.slowAnswer = parser.isSet("slow-answer");
     faults.refuseDataConnection = parser.isSet("refuse-data");
+    faults.splitData = parser.isSet("split-data");
+    faults.trickleData = parser.isSet("trickle-data");
+    faults.hugeReadLength = parser.isSet("huge-read-length");
+    faults.misEcho = parser.isSet("mis-echo");
 
     SimulatedUnit unit(address, std::uint8_t(model.toInt()), parser.value("storage"));
     unit.setFaults(faults);

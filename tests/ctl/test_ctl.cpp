@@ -63,6 +63,39 @@ private slots:
         QVERIFY(!QJsonDocument::fromJson(zorctl({"--address", address, "--json", "status"}).out).object().contains("rssi"));
     }
 
+    // What the unit calls itself reaches the terminal with its control characters made visible.
+    void unitTextIsPrintedVisibly_data()
+    {
+        QTest::addColumn<QByteArray>("unitText"); // Latin-1, as the unit sends it
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("title and clear screen") << QByteArray("\x1b]0;owned\x07\x1b[2J") << "\\x1b]0;owned\\x07\\x1b[2J";
+        QTest::newRow("carriage return") << QByteArray("Hall\rDONE") << "Hall\\rDONE";
+        QTest::newRow("line feed and tab") << QByteArray("a\nb\tc") << "a\\nb\\tc";
+        QTest::newRow("C1 introducer") << QByteArray("\x9b" "2J\x7f") << "\\x9b2J\\x7f";
+        QTest::newRow("accented and backslash") << QByteArray("Salle \xe9t\xe9 C:\\x") << QString::fromUtf8("Salle été C:\\x");
+    }
+    void unitTextIsPrintedVisibly()
+    {
+        QFETCH(QByteArray, unitText);
+        QFETCH(QString, printed);
+        SimulatorThread sim;
+        const QString address = nextAddress();
+        QVERIFY(sim.start(QHostAddress(address)));
+        sim.unit().updateState([&](UnitState &s) { s.settings.location = s.settings.apSsid = unitText; });
+        const ZorCtlRun plain = zorctl({"--address", address, "info"});
+        QCOMPARE(plain.exitCode, 0);
+        for (const QString key : {"location: ", "apSsid: "})
+            QVERIFY2(plain.out.contains((key + printed + "\n").toUtf8()), plain.out.constData());
+        const ZorCtlRun json = zorctl({"--address", address, "--json", "info"});
+        QCOMPARE(QJsonDocument::fromJson(json.out).object()["location"].toString(), QString::fromLatin1(unitText));
+        for (const QByteArray &out : {plain.out + plain.err, json.out + json.err}) {
+            const QString text = QString::fromUtf8(out);
+            QVERIFY(std::none_of(text.begin(), text.end(), [](QChar c) {
+                return c != '\n' && (c < ' ' || (c >= QChar(0x7F) && c < QChar(0xA0)));
+            }));
+        }
+    }
+
     void commandsPutTheMonitorsBytesOnTheWire_data()
     {
         QTest::addColumn<QStringList>("arguments");

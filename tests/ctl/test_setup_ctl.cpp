@@ -1,7 +1,9 @@
 // zorctl's setup and file commands as a black box against a simulated unit.
 #include "CommandHandler.h"
+#include "FaultNames.h"
 #include "SimulatorThread.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +47,8 @@ private slots:
     void firmware_data();
     void firmware();
     void sdRoundTrip();
+    void sdGet_data();
+    void sdGet();
 };
 
 void SetupCtlTest::commands_data()
@@ -267,6 +271,45 @@ void SetupCtlTest::sdRoundTrip()
     QCOMPARE(back.readAll(), QByteArray(70000, 'c'));
     QCOMPARE(zorctl(address, {"clip-rm", "clip.mp3"}).exitCode, 0);
     QVERIFY(!sim.unit().file(FileArea::Sd, "clip.mp3").has_value());
+}
+
+// Only a whole read replaces the output file, and it holds exactly what was announced.
+void SetupCtlTest::sdGet_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("error"); // on stderr
+    QTest::newRow("longer") << "longer-read" << 0 << QByteArray("100 bytes beyond the announced length dropped");
+    QTest::newRow("split") << "split-data" << 0 << QByteArray();
+    QTest::newRow("shorter") << "cut-data" << 1 << QByteArray("closed the data connection after 1000 of 2000 bytes");
+    QTest::newRow("huge length") << "huge-read-length" << 1 << QByteArray("announced 4294967295 bytes");
+    QTest::newRow("refused") << "negative-status" << 1 << QByteArray("the unit refused clip.mp3");
+    QTest::newRow("mis-echoed") << "mis-echo" << 1 << QByteArray("the unit did not confirm clip.mp3");
+}
+
+void SetupCtlTest::sdGet()
+{
+    QFETCH(QString, fault);
+    SimulatorThread sim;
+    const QString address = nextAddress();
+    QVERIFY(sim.start(QHostAddress(address)));
+    const QByteArray clip(2000, 'c');
+    sim.unit().setFile(FileArea::Sd, "clip.mp3", clip);
+    UnitFaults faults;
+    QString unknown;
+    QVERIFY(faultsFromNames({fault}, faults, unknown));
+    sim.setFaults(faults);
+    QTemporaryDir dir;
+    QFile out(dir.filePath("out.mp3"));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write("old") == 3);
+    out.close();
+    const ZorCtlRun run = zorctl(address, {"sd-get", "clip.mp3", out.fileName()});
+    QTEST(run.exitCode, "exitCode");
+    QFETCH(QByteArray, error);
+    QVERIFY2(run.err.contains(error), run.err.constData());
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), run.exitCode == 0 ? clip : QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.mp3"}); // no temporary left behind
 }
 
 QTEST_GUILESS_MAIN(SetupCtlTest)

@@ -1,7 +1,10 @@
 // The audio editor window offscreen, with scripted dialogs and a simulated unit.
 #include "AudioEditorWindow.h"
+#include "AudioListFile.h"
 #include "InputRowLayout.h"
 #include "LinkDoubles.h"
+#include "NoDialogs.h"
+#include "ProjectPointerFile.h"
 #include "RecordingClipPlayer.h"
 #include "SimulatorThread.h"
 
@@ -11,7 +14,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QStatusBar>
@@ -66,8 +73,44 @@ struct WindowRig : LinkDoubles {
         auto *grid = control<QTableWidget>("StringGrid1");
         emit grid->cellDoubleClicked(n - 1, 1);
     }
-    QString statusText() const { return window->findChild<QStatusBar *>("StatusBar1")->findChild<QLabel *>()->text(); }
+    QString statusText() const { return statusLabel()->text(); }
+    QLabel *statusLabel() const { return window->findChild<QStatusBar *>("StatusBar1")->findChild<QLabel *>(); }
+    void enterDeviceJob()
+    {
+        dialogs.expectMessageBox("Save project before leave?", "Project Save", Dialogs::YesNoWarning, Dialogs::No);
+        click("RadioButton4");
+    }
+    QString workDir() const { return QDir::toNativeSeparators(folder.path() + "/work/"); }
 };
+
+// A table as the tool writes it, with another mode byte.
+QByteArray tableWithMode(int mode)
+{
+    AlarmTable table;
+    QByteArray image = table.image();
+    image[AlarmTableOffset::mode] = char(mode);
+    return image;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QWheelEvent wheelTurn(QWidget *over, int delta)
+{
+    return QWheelEvent(QPointF(2, 2), over->mapToGlobal(QPointF(2, 2)), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+}
 } // namespace
 
 class AudioEditorWindowTest : public QObject {
@@ -102,7 +145,263 @@ private slots:
         QTEST(button->text(), "caption");
         QTEST(button->toolTip(), "hint");
         QCOMPARE(rig.window->windowTitle(), "ZOR Audio Editor");
-        QCOMPARE(rig.window->size(), QSize(1208, 602));
+    }
+
+    // Run also under xvfb-run at 1366x768 with QT_SCALE_FACTOR 1.25 and 2 (see CMakeLists).
+    void fitsTheScreenWithEveryControlReachable_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"SpeedButton3", "SpeedButton8", "ComboBox74", "SpeedButton1", "SpeedButton9",
+                                 "SpeedButton6", "RadioButton3", "CheckBox12"})
+            QTest::newRow(name) << name;
+    }
+    void fitsTheScreenWithEveryControlReachable()
+    {
+        QFETCH(QString, name);
+        WindowRig rig;
+        const QRect available = rig.window->screen()->availableGeometry();
+        if (available.width() >= 1216 && available.height() >= 634)
+            QCOMPARE(rig.window->size(), QSize(1208, 602));
+        QVERIFY(available.contains(rig.window->geometry()));
+        const QRect inside = rig.window->rect();
+        QVERIFY(inside.contains(QRect(rig.statusLabel()->mapTo(rig.window.get(), QPoint()), rig.statusLabel()->size())));
+        auto *control = rig.control<QWidget>(qPrintable(name));
+        rig.control<QScrollArea>("EditorArea")->ensureWidgetVisible(control, 0, 0);
+        QVERIFY(inside.contains(QRect(control->mapTo(rig.window.get(), QPoint()), control->size())));
+    }
+
+    void rowsShareColumnsAndShowWholeCaptions_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("six inputs, binary codes") << int(ModelZor06) << 5;
+        QTest::newRow("six inputs, digital inputs") << int(ModelZor06) << 0;
+        QTest::newRow("four inputs, binary codes") << int(ModelZor04Rtu) << 4;
+    }
+    void rowsShareColumnsAndShowWholeCaptions()
+    {
+        QFETCH(int, model);
+        QFETCH(int, mode);
+        WindowRig rig{std::uint8_t(model)};
+        rig.control<QComboBox>("ComboBox1")->setCurrentIndex(mode);
+        QApplication::processEvents();
+        auto *firstGroup = rig.control<QWidget>("GroupBox1");
+        QList<QLabel *> header;
+        for (QLabel *label : firstGroup->findChildren<QLabel *>())
+            if (QStringList{"#1", "#2", "#3", "#4", "Repeat", "Alarm Output"}.contains(label->text()))
+                header << label;
+        QCOMPARE(header.size(), 6);
+        const InputRowControls &first = inputRowControls[0];
+        // The header stands over the first row's controls.
+        auto *firstSelector = rig.control<QWidget>(first.clipSelectors[0]);
+        QCOMPARE(header[0]->mapTo(firstGroup, QPoint()).x(), firstSelector->mapTo(firstGroup, QPoint()).x());
+        QCOMPARE(header[0]->width(), firstSelector->width());
+        for (const InputRowControls &row : inputRowControls) {
+            auto *repeat = rig.control<QWidget>(row.repeatEdit);
+            if (!repeat->isVisibleTo(rig.window.get()))
+                continue;
+            auto *panel = repeat->parentWidget();
+            auto column = [&rig](const char *name) {
+                const QRect at = rig.control<QWidget>(name)->geometry();
+                return std::pair(at.x(), at.width());
+            };
+            for (int i = 0; i < clipsPerEntry; ++i)
+                QCOMPARE(column(row.clipSelectors[i]), column(first.clipSelectors[i]));
+            QCOMPARE(column(row.repeatEdit), column(first.repeatEdit));
+            QCOMPARE(column(row.alarmCheckBox), column(first.alarmCheckBox));
+            auto *caption = panel->findChild<QLabel *>();
+            QVERIFY2(caption->fontMetrics().horizontalAdvance(caption->text()) <= caption->contentsRect().width(),
+                     qPrintable(caption->text()));
+        }
+    }
+
+    void wheelOverTheRowsScrollsTheBox_data()
+    {
+        QTest::addColumn<QString>("over");
+        for (const char *name : {"ComboBox45", "Edit11", "CheckBox11", "Panel12", "ComboBox41"})
+            QTest::newRow(name) << name;
+    }
+    void wheelOverTheRowsScrollsTheBox()
+    {
+        QFETCH(QString, over);
+        WindowRig rig;
+        rig.control<QComboBox>("ComboBox1")->setCurrentIndex(4);
+        QApplication::processEvents();
+        QScrollBar *bar = rig.control<QScrollArea>("ScrollBox1")->verticalScrollBar();
+        auto *widget = rig.control<QWidget>(qPrintable(over));
+        auto *selector = rig.control<QComboBox>("ComboBox45");
+        selector->addItem("001");
+        selector->setCurrentIndex(0);
+        const int rowHeight = rig.control<QWidget>("Panel12")->height();
+        QWheelEvent down = wheelTurn(widget, -120);
+        QApplication::sendEvent(widget, &down);
+        QVERIFY(qAbs(bar->value() - rowHeight) <= rowHeight / 2);
+        QWheelEvent up = wheelTurn(widget, 120);
+        QApplication::sendEvent(widget, &up);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(selector->currentIndex(), 0);
+        QCOMPARE(rig.control<QCheckBox>("CheckBox11")->isChecked(), false);
+    }
+
+    void gridStartsOnTheFirstClip()
+    {
+        WindowRig rig;
+        rig.addClip(1, rig.sourceClip("a.mp3"));
+        rig.click("SpeedButton4");
+        QCOMPARE(rig.player.played.size(), 1);
+    }
+
+    void reclickingTheChosenJobChangesNothing_data()
+    {
+        QTest::addColumn<bool>("deviceJob");
+        QTest::newRow("Edit Project") << false;
+        QTest::newRow("Edit Device") << true;
+    }
+    void reclickingTheChosenJobChangesNothing()
+    {
+        QFETCH(bool, deviceJob);
+        WindowRig rig;
+        if (deviceJob)
+            rig.enterDeviceJob();
+        rig.control<QLineEdit>("Edit2")->setText("7");
+        rig.click(deviceJob ? "RadioButton4" : "RadioButton5"); // no box, no reload
+        QCOMPARE(rig.control<QLineEdit>("Edit2")->text(), "7");
+        QVERIFY(!QFile::exists(rig.folder.filePath("temp/plist.cfg")));
+        QVERIFY(!QFile::exists(rig.folder.filePath("work/plist.cfg")));
+    }
+
+    void modeAboveSevenShowsAndIsKept_data()
+    {
+        QTest::addColumn<bool>("fromUnit");
+        QTest::newRow("project on disk") << false;
+        QTest::newRow("read from the unit") << true;
+    }
+    void modeAboveSevenShowsAndIsKept()
+    {
+        QFETCH(bool, fromUnit);
+        WindowRig rig;
+        const QByteArray list = audioListBytes(AudioList{});
+        if (fromUnit) {
+            rig.sim.unit().setFile(FileArea::Sd, "plist.cfg", tableWithMode(9));
+            rig.sim.unit().setFile(FileArea::Sd, "m3fn.txt", list);
+            rig.enterDeviceJob();
+        } else {
+            writeFile(rig.folder.filePath("work/plist.cfg"), tableWithMode(9));
+            writeFile(rig.folder.filePath("work/m3fn.txt"), list);
+            rig.open();
+        }
+        QCOMPARE(rig.control<QComboBox>("ComboBox1")->currentText(), "9");
+        rig.click(fromUnit ? "SpeedButton1" : "SpeedButton9");
+        const QByteArray saved = fromUnit ? rig.sim.unit().file(FileArea::Sd, "plist.cfg").value_or("")
+                                          : readFile(rig.folder.filePath("work/plist.cfg"));
+        QCOMPARE(saved.size(), 512);
+        QCOMPARE(int(saved[AlarmTableOffset::mode]), 9);
+    }
+
+    void refusedProjectIsNeitherOpenedNorWritten_data()
+    {
+        QTest::addColumn<bool>("atStart"); // named by "PRJ.cfg", else chosen with "Load Project"
+        QTest::newRow("Load Project") << false;
+        QTest::newRow("named by PRJ.cfg") << true;
+    }
+    void refusedProjectIsNeitherOpenedNorWritten()
+    {
+        QFETCH(bool, atStart);
+        WindowRig rig;
+        const QString refused = QDir::toNativeSeparators(rig.folder.filePath("refused") + "/");
+        writeFile(refused + "plist.cfg", QByteArray(600, '\x01'));
+        writeFile(refused + "m3fn.txt", audioListBytes(AudioList{}));
+        const QString pointer = rig.folder.filePath("PRJ.cfg");
+        if (atStart)
+            writeFile(pointer, projectPointerBytes(refused));
+        const QByteArray pointerBefore = readFile(pointer);
+        // The texts are the project store's own.
+        NoDialogs quiet;
+        ProjectStore probe(quiet, rig.folder.path());
+        const QString caption = QCoreApplication::applicationName();
+        if (atStart) {
+            rig.dialogs.expectMessageBox(probe.openEditor().error, caption, Dialogs::Error);
+            rig.open();
+            rig.dialogs.expectMessageBox(probe.saveProject({}, 0).error, caption, Dialogs::Error);
+        } else {
+            probe.openEditor();
+            rig.dialogs.expectChooseFolder(refused);
+            rig.dialogs.expectMessageBox(probe.openProjectFolder(refused).error, caption, Dialogs::Error);
+            rig.click("SpeedButton7");
+            QCOMPARE(rig.control<QLabel>("Label115")->text(), rig.workDir());
+        }
+        rig.click("SpeedButton9");
+        QCOMPARE(readFile(refused + "plist.cfg"), QByteArray(600, '\x01'));
+        QCOMPARE(readFile(refused + "m3fn.txt"), audioListBytes(AudioList{}));
+        QCOMPARE(readFile(pointer), pointerBefore);
+    }
+
+    void actionsLeaveAStatusText_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("status"); // ~ stands for the working folder
+        QTest::newRow("Save Project") << QStringList{"SpeedButton9"} << "Project saved: ~work/";
+        QTest::newRow("Load Project") << QStringList{"SpeedButton7"} << "Project opened: ~other/";
+        QTest::newRow("Read Device") << QStringList{"SpeedButton1", "RadioButton4", "SpeedButton2"} << "Read complete";
+        QTest::newRow("Channel test") << QStringList{"RadioButton4", "SpeedButton3"} << "Test Loop playing: DI1";
+        QTest::newRow("Stop Test") << QStringList{"RadioButton4", "SpeedButton8"} << "Stop Test Loop playing";
+    }
+    void actionsLeaveAStatusText()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, status);
+        WindowRig rig;
+        rig.addClip(1, rig.sourceClip("a.mp3"));
+        rig.click("SpeedButton4"); // a file of this project in status panel 0
+        for (const QString &name : clicks) {
+            if (name == "SpeedButton7")
+                rig.dialogs.expectChooseFolder(rig.folder.filePath("other"));
+            if (name == "RadioButton4")
+                rig.enterDeviceJob();
+            else
+                rig.click(qPrintable(name));
+        }
+        QCOMPARE(rig.statusText(), status.replace("~", QDir::toNativeSeparators(rig.folder.path() + "/")));
+    }
+
+    void playbackTroublesShowOneBox_data()
+    {
+        QTest::addColumn<bool>("audioOutput");
+        QTest::addColumn<QString>("box"); // after the clip's path
+        QTest::newRow("no audio output") << false << "";
+        QTest::newRow("file the PC cannot play") << true << " could not be played.";
+    }
+    void playbackTroublesShowOneBox()
+    {
+        QFETCH(bool, audioOutput);
+        QFETCH(QString, box);
+        WindowRig rig;
+        const QString source = rig.sourceClip("tone.mp3");
+        rig.addClip(1, source);
+        rig.player.audioOutput = audioOutput;
+        const QString text = audioOutput ? "Play Error! : " + source + box
+                                         : "Play Error! : this PC has no audio output device to play " + source;
+        rig.dialogs.expectMessageBox(text, QCoreApplication::applicationName(), Dialogs::Error);
+        rig.click("SpeedButton4");
+        if (audioOutput)
+            rig.player.onFailed(rig.player.played.value(0));
+        QCOMPARE(rig.dialogs.shownBoxes.size(), 1);
+    }
+
+    void writeToASilentUnitShowsOneBoxAndAnEmptyGauge()
+    {
+        WindowRig rig;
+        rig.addClip(1, rig.sourceClip("a.mp3"));
+        UnitFaults silent;
+        silent.noAnswer = true;
+        rig.sim.setFaults(silent);
+        rig.dialogs.expectMessageBox("File Write Error! : plist.cfg: no answer from the unit. The write stopped there.",
+                                     QCoreApplication::applicationName(), Dialogs::Error);
+        rig.click("SpeedButton1");
+        QCOMPARE(rig.dialogs.shownBoxes.size(), 1);
+        QCOMPARE(rig.statusText(), "Write Error! : 0 files written; stopped at plist.cfg, nothing after it was sent");
+        auto *gauge = rig.control<QProgressBar>("CGauge1");
+        QCOMPARE(gauge->value(), gauge->minimum());
     }
 
     void projectBuiltThroughTheControlsIsSavedAndReopened()
@@ -134,6 +433,8 @@ private slots:
         rig.control<QComboBox>("ComboBox9")->setCurrentText("001");
         rig.click("SpeedButton1");
         QCOMPARE(rig.statusText(), "Write complete! 3 files written");
+        auto *gauge = rig.control<QProgressBar>("CGauge1");
+        QCOMPARE(gauge->value(), gauge->maximum());
         const QByteArray projectTable = rig.sim.unit().file(FileArea::Sd, "plist.cfg").value_or("");
 
         rig.dialogs.expectMessageBox("Save project before leave?", "Project Save", Dialogs::YesNoWarning, Dialogs::No);

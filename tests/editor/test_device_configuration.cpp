@@ -233,6 +233,9 @@ private slots:
                                             << "File Write Error! : 002.mp3: no answer from the unit. The write stopped there.";
         QTest::newRow("gone at a clip") << "002.mp3" << gone << false << QStringList{"plist.cfg", "m3fn.txt", "001.mp3"}
                                         << "File Write Error! : 002.mp3: no connection. The write stopped there.";
+        QTest::newRow("table refused") << "plist.cfg" << refusing << true
+                                       << QStringList{"m3fn.txt", "001.mp3", "002.mp3", "005.mp3"}
+                                       << "File Write Error! : plist.cfg: refused by the unit";
         QTest::newRow("one clip refused") << "002.mp3" << refusing << true
                                           << QStringList{"plist.cfg", "m3fn.txt", "001.mp3", "005.mp3"}
                                           << "File Write Error! : Target error !!";
@@ -252,7 +255,7 @@ private slots:
             if (QFileInfo(step.name).fileName() == faultAt
                 && (step.kind == ConfigurationStep::WritingFile || step.kind == ConfigurationStep::SendingClip))
                 rig.sim.setFaults(faults);
-            if (onlyThatFile && step.kind == ConfigurationStep::ClipRefused)
+            if (onlyThatFile && (step.kind == ConfigurationStep::ClipRefused || step.kind == ConfigurationStep::FileRefused))
                 rig.sim.setFaults({});
             if (const QString box = configurationStepText(step).error; !box.isEmpty())
                 boxes << box;

@@ -91,72 +91,72 @@ private slots:
     void discoverListsExactlyTheAnsweringUnits()
     {
         Units units;
-        units.add("127.0.6.3", {}, ModelZor04Rtu).unit().updateState([](UnitState &s) {
+        units.add("127.15.6.3", {}, ModelZor04Rtu).unit().updateState([](UnitState &s) {
             s.settings.location = "Hall \"A\", east";
             s.wifiMode = WifiModeStation;
         });
-        units.add("127.0.6.2");
-        units.add("127.0.6.4", fault(&UnitFaults::negativeStatus));
-        units.add("127.0.6.5", fault(&UnitFaults::noAnswer));
-        units.add("127.0.6.6", fault(&UnitFaults::wrongMagic));
-        units.add("127.0.6.7", fault(&UnitFaults::refuseConnections));
+        units.add("127.15.6.2");
+        units.add("127.15.6.4", fault(&UnitFaults::negativeStatus));
+        units.add("127.15.6.5", fault(&UnitFaults::noAnswer));
+        units.add("127.15.6.6", fault(&UnitFaults::wrongMagic));
+        units.add("127.15.6.7", fault(&UnitFaults::refuseConnections));
         UnitFaults other;
-        other.otherAddress = QHostAddress("127.0.6.77");
-        units.add("127.0.6.8", other);
+        other.otherAddress = QHostAddress("127.15.6.77");
+        units.add("127.15.6.8", other);
 
-        const ZorCtlRun run = zorctl({"--json", "discover", "--subnet", "127.0.6.0/28", "--timeout", "500"});
+        const ZorCtlRun run = zorctl({"--json", "discover", "--subnet", "127.15.6.0/28", "--timeout", "500"});
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains("12 of 14 hosts gave no device information"), run.err);
         const QJsonArray found = QJsonDocument::fromJson(run.out).array();
         QCOMPARE(found.size(), 2);
-        QCOMPARE(found[0].toObject()["address"].toString(), "127.0.6.2");
+        QCOMPARE(found[0].toObject()["address"].toString(), "127.15.6.2");
         const QJsonObject rtu = found[1].toObject();
-        QCOMPARE(rtu, (QJsonObject{{"address", "127.0.6.3"}, {"model", "ZOR-04-RTU-WF"}, {"mac", "02:5A:77:00:06:03"},
+        QCOMPARE(rtu, (QJsonObject{{"address", "127.15.6.3"}, {"model", "ZOR-04-RTU-WF"}, {"mac", "02:5A:77:0F:06:03"},
                                    {"location", "Hall \"A\", east"}, {"firmware", "FW: V01.20"},
                                    {"sd", "SD Free:3.05/(7.45)GB"}, {"rssi", -60}, {"wifiMode", "station"}}));
 
-        const ZorCtlRun csv = zorctl({"discover", "--csv", "--subnet", "127.0.6.2/31", "--subnet", "127.0.6.3/32"});
+        const ZorCtlRun csv = zorctl({"discover", "--csv", "--subnet", "127.15.6.2/31", "--subnet", "127.15.6.3/32"});
         QCOMPARE(csv.out, QByteArray("address,model,mac,location,firmware,sd,rssi,wifiMode\n"
-                                     "127.0.6.2,ZOR-06-WF,02:5A:77:00:06:02,,FW: V01.20,SD Free:3.05/(7.45)GB,-60,ap\n"
-                                     "127.0.6.3,ZOR-04-RTU-WF,02:5A:77:00:06:03,\"Hall \"\"A\"\", east\",FW: V01.20,"
+                                     "127.15.6.2,ZOR-06-WF,02:5A:77:0F:06:02,,FW: V01.20,SD Free:3.05/(7.45)GB,-60,ap\n"
+                                     "127.15.6.3,ZOR-04-RTU-WF,02:5A:77:0F:06:03,\"Hall \"\"A\"\", east\",FW: V01.20,"
                                      "SD Free:3.05/(7.45)GB,-60,station\n"));
     }
 
     void hostsGiveEveryGoodUnitTheSameBytesAndNameTheFaultyOnes()
     {
         Units units;
-        SimulatorThread &reference = units.add("127.0.7.100");
-        QCOMPARE(zorctl({"--address", "127.0.7.100", "set", "location", "Lobby"}).exitCode, 0);
+        SimulatorThread &reference = units.add("127.15.7.100");
+        QCOMPARE(zorctl({"--address", "127.15.7.100", "set", "location", "Lobby"}).exitCode, 0);
 
-        QList<SimulatorThread *> good{&units.add("127.0.7.3"), &units.add("127.0.7.1"), &units.add("127.0.7.2")};
-        units.add("127.0.7.4", fault(&UnitFaults::negativeStatus));
-        units.add("127.0.7.5", fault(&UnitFaults::refuseDataConnection)); // silence alone only goes unconfirmed
+        QList<SimulatorThread *> good{&units.add("127.15.7.3"), &units.add("127.15.7.1"), &units.add("127.15.7.2")};
+        units.add("127.15.7.4", fault(&UnitFaults::negativeStatus));
+        units.add("127.15.7.5", fault(&UnitFaults::refuseDataConnection)); // silence alone only goes unconfirmed
         QTemporaryDir dir;
-        const QString hosts = writeFile(dir, "hosts", "# site A\n127.0.7.3\n\n127.0.7.4  # refuses\n127.0.7.1\n"
-                                                      "127.0.7.9\n127.0.7.5\n127.0.7.2\n");
+        const QString hosts = writeFile(dir, "hosts", "# site A\n127.15.7.3\n\n127.15.7.4  # refuses\n127.15.7.1\n"
+                                                      "127.15.7.9\n127.15.7.5\n127.15.7.2\n");
         const ZorCtlRun run = zorctl({"--hosts", hosts, "--jobs", "8", "set", "location", "Lobby"});
         QCOMPARE(run.exitCode, 4);
         const QList<QByteArray> lines = run.out.trimmed().split('\n');
         QCOMPARE(lines.size(), 6);
-        const QByteArrayList order{"127.0.7.3: done", "127.0.7.4: failed", "127.0.7.1: done", "127.0.7.9: failed",
-                                   "127.0.7.5: failed", "127.0.7.2: done"};
+        const QByteArrayList order{"127.15.7.3: done", "127.15.7.4: failed", "127.15.7.1: done", "127.15.7.9: failed",
+                                   "127.15.7.5: failed", "127.15.7.2: done"};
         for (int i = 0; i < lines.size(); ++i)
             QVERIFY2(lines[i].startsWith(order[i]), lines[i]);
-        QVERIFY2(run.err.contains("3 of 6 units failed: 127.0.7.4, 127.0.7.9, 127.0.7.5"), run.err);
+        QVERIFY2(run.err.contains("3 of 6 units failed: 127.15.7.4, 127.15.7.9, 127.15.7.5"), run.err);
         for (SimulatorThread *sim : good) {
             QCOMPARE(sim->unit().receivedFrames(), reference.unit().receivedFrames());
             QCOMPARE(sim->unit().file(FileArea::Flash, "/local/locate.cfg"), QByteArray("Lobby"));
         }
 
-        const ZorCtlRun json = zorctl({"--address", "127.0.7.1", "--address", "127.0.7.9", "--json", "info"});
+        const ZorCtlRun json = zorctl({"--address", "127.15.7.1", "--address", "127.15.7.9", "--json", "info"});
         QCOMPARE(json.exitCode, 4);
         const QList<QByteArray> objects = json.out.trimmed().split('\n');
         QCOMPARE(objects.size(), 2);
         const QJsonObject done = QJsonDocument::fromJson(objects[0]).object();
         QCOMPARE(done["ok"].toBool(), true);
-        QCOMPARE(done["result"].toObject()["mac"].toString(), "02:5A:77:00:07:01");
+        QCOMPARE(done["result"].toObject()["mac"].toString(), "02:5A:77:0F:07:01");
         const QJsonObject failed = QJsonDocument::fromJson(objects[1]).object();
-        QCOMPARE(failed, (QJsonObject{{"address", "127.0.7.9"}, {"ok", false}, {"message", "no connection to 127.0.7.9"}}));
+        QCOMPARE(failed, (QJsonObject{{"address", "127.15.7.9"}, {"ok", false}, {"message", "no connection to 127.15.7.9"}}));
     }
 
     void fleetUsageErrorsSendNothing_data()
@@ -164,13 +164,13 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("hostsFile");
         QTest::addColumn<QString>("message");
-        const QString hosts = "127.0.8.1\n127.0.8.2\n";
+        const QString hosts = "127.15.8.1\n127.15.8.2\n";
         QTest::newRow("setup rule refuses") << QStringList{"set", "location", QString(32, 'x')} << hosts
                                             << "Location string must less then 31 chars";
         QTest::newRow("one unit only") << QStringList{"relay", "on"} << hosts << "relay runs on one unit at a time";
         QTest::newRow("bad command") << QStringList{"set", "colour", "red"} << hosts << "";
         QTest::newRow("bad address in file") << QStringList{"reboot"} << hosts + "127.0.8\n" << "line 3";
-        QTest::newRow("name twice") << QStringList{"reboot"} << hosts + "127.0.8.1\n" << "named more than once";
+        QTest::newRow("name twice") << QStringList{"reboot"} << hosts + "127.15.8.1\n" << "named more than once";
         QTest::newRow("no jobs") << QStringList{"--jobs", "0", "reboot"} << hosts << "--jobs takes 1 to 256";
         QTest::newRow("one backup file for all") << QStringList{"backup", "site.json"} << hosts << "{address}";
         QTest::newRow("empty file") << QStringList{"info"} << "# nothing\n" << "names no unit";
@@ -181,8 +181,8 @@ private slots:
         QFETCH(QString, hostsFile);
         QFETCH(QString, message);
         Units units;
-        SimulatorThread &a = units.add("127.0.8.1");
-        SimulatorThread &b = units.add("127.0.8.2");
+        SimulatorThread &a = units.add("127.15.8.1");
+        SimulatorThread &b = units.add("127.15.8.2");
         QTemporaryDir dir;
         const ZorCtlRun run = zorctl(QStringList{"--hosts", writeFile(dir, "hosts", hostsFile.toUtf8())} + arguments);
         QCOMPARE(run.exitCode, 2);
@@ -195,23 +195,23 @@ private slots:
     void backupRestoredOntoAnotherUnitBacksUpTheSame()
     {
         Units units;
-        SimulatorThread &source = units.add("127.0.9.1", {}, ModelZor04Rtu);
-        SimulatorThread &target = units.add("127.0.9.2", {}, ModelZor04Rtu);
+        SimulatorThread &source = units.add("127.15.9.1", {}, ModelZor04Rtu);
+        SimulatorThread &target = units.add("127.15.9.2", {}, ModelZor04Rtu);
         furnish(source);
         QTemporaryDir dir;
         QDir().mkpath(dir.filePath("a"));
         QDir().mkpath(dir.filePath("b"));
         const QString first = dir.filePath("a/unit.json"), second = dir.filePath("b/unit.json");
-        QCOMPARE(zorctl({"--address", "127.0.9.1", "backup", first, "--with-clips", dir.filePath("a/clips")}).exitCode, 0);
+        QCOMPARE(zorctl({"--address", "127.15.9.1", "backup", first, "--with-clips", dir.filePath("a/clips")}).exitCode, 0);
 
-        const ZorCtlRun restore = zorctl({"--address", "127.0.9.2", "restore", first});
+        const ZorCtlRun restore = zorctl({"--address", "127.15.9.2", "restore", first});
         QVERIFY2(restore.exitCode == 0, restore.err);
         QVERIFY(restore.out.contains("reboot the unit"));
         target.unit().restart();
-        QCOMPARE(zorctl({"--address", "127.0.9.2", "backup", second, "--with-clips", dir.filePath("b/clips")}).exitCode, 0);
+        QCOMPARE(zorctl({"--address", "127.15.9.2", "backup", second, "--with-clips", dir.filePath("b/clips")}).exitCode, 0);
 
         QJsonObject before = jsonFile(first), after = jsonFile(second);
-        QCOMPARE(before["identity"].toObject()["address"].toString(), "127.0.9.1");
+        QCOMPARE(before["identity"].toObject()["address"].toString(), "127.15.9.1");
         before.remove("identity");
         after.remove("identity");
         QCOMPARE(after, before);
@@ -245,10 +245,10 @@ private slots:
         static QTemporaryDir dir;
         static QJsonObject backup;
         Units units;
-        SimulatorThread &unit = units.add("127.0.10.1");
+        SimulatorThread &unit = units.add("127.15.10.1");
         if (backup.isEmpty()) {
             furnish(unit);
-            QCOMPARE(zorctl({"--address", "127.0.10.1", "backup", dir.filePath("good.json"), "--with-clips",
+            QCOMPARE(zorctl({"--address", "127.15.10.1", "backup", dir.filePath("good.json"), "--with-clips",
                              dir.filePath("clips")}).exitCode, 0);
             backup = jsonFile(dir.filePath("good.json"));
             QVERIFY(!backup.isEmpty());
@@ -278,7 +278,7 @@ private slots:
                 keys = {"files", keys.mid(1).join('.')};
             bytes = QJsonDocument(change(backup, keys).toObject()).toJson();
         }
-        const ZorCtlRun run = zorctl({"--address", "127.0.10.1", "restore", writeFile(dir, "damaged.json", bytes)});
+        const ZorCtlRun run = zorctl({"--address", "127.15.10.1", "restore", writeFile(dir, "damaged.json", bytes)});
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(message.toUtf8()), run.err);
         QVERIFY2(run.err.contains("nothing was sent"), run.err);

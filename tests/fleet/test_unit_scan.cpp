@@ -83,7 +83,7 @@ private slots:
         f.noAnswer = true;
         QTest::newRow("silent") << f << false;
         f = {};
-        f.otherAddress = QHostAddress("127.0.3.99");
+        f.otherAddress = QHostAddress("127.16.3.99");
         QTest::newRow("reports another address") << f << false;
         f = {};
         f.refuseConnections = true;
@@ -97,10 +97,10 @@ private slots:
         QFETCH(UnitFaults, faults);
         QFETCH(bool, listed);
         SimulatorThread sim;
-        QVERIFY(sim.start(QHostAddress("127.0.3.1"), {ModelZor06, {}, 0, faults}));
+        QVERIFY(sim.start(QHostAddress("127.16.3.1"), {ModelZor06, {}, 0, faults}));
         UnitScan scan;
         QSignalSpy finished(&scan, &UnitScan::finished);
-        scan.start({QHostAddress("127.0.3.1")}, 4, 400);
+        scan.start({QHostAddress("127.16.3.1")}, 4, 400);
         QVERIFY(finished.wait(3000));
         QCOMPARE(scan.sightings().size(), listed ? 1 : 0);
         QCOMPARE(scan.unlisted(), listed ? 0 : 1);
@@ -109,11 +109,11 @@ private slots:
     void findsTheUnitsOfASubnetSortedWithTheirFields()
     {
         SimulatorThread a, b, silent;
-        QVERIFY(a.start(QHostAddress("127.0.4.9"), {ModelZor04Rtu, {}, 0, {}}));
-        QVERIFY(b.start(QHostAddress("127.0.4.2")));
+        QVERIFY(a.start(QHostAddress("127.16.4.9"), {ModelZor04Rtu, {}, 0, {}}));
+        QVERIFY(b.start(QHostAddress("127.16.4.2")));
         UnitFaults mute;
         mute.noAnswer = true;
-        QVERIFY(silent.start(QHostAddress("127.0.4.5"), {ModelZor06, {}, 0, mute}));
+        QVERIFY(silent.start(QHostAddress("127.16.4.5"), {ModelZor06, {}, 0, mute}));
         a.unit().updateState([](UnitState &s) {
             s.mac = {0xAA, 0xBB, 0xCC, 0x01, 0x02, 0x0F};
             s.settings.location = "Caf\xe9";
@@ -128,7 +128,7 @@ private slots:
         QSignalSpy progress(&scan, &UnitScan::progress);
         QElapsedTimer clock;
         clock.start();
-        scan.start(::scanHosts("127.0.4.0/28", nullptr), 64, 500);
+        scan.start(::scanHosts("127.16.4.0/28", nullptr), 64, 500);
         QVERIFY(finished.wait(5000));
         QVERIFY2(clock.elapsed() < 1500, "the silent host holds up only its own probe");
 
@@ -136,11 +136,11 @@ private slots:
         QCOMPARE(units.size(), 2);
         QCOMPARE(sighted.size(), 2);
         QCOMPARE(scan.unlisted(), 12);
-        QCOMPARE(units[0].address, "127.0.4.2");
+        QCOMPARE(units[0].address, "127.16.4.2");
         QCOMPARE(units[0].model, "ZOR-06-WF");
         QCOMPARE(units[0].wifiMode, "ap");
         const UnitSighting &rtu = units[1];
-        QCOMPARE(rtu.address, "127.0.4.9");
+        QCOMPARE(rtu.address, "127.16.4.9");
         QCOMPARE(rtu.model, "ZOR-04-RTU-WF");
         QCOMPARE(rtu.mac, "AA:BB:CC:01:02:0F");
         QCOMPARE(rtu.location, QString::fromUtf8("Café"));
@@ -156,10 +156,10 @@ private slots:
         SimulatorThread silent;
         UnitFaults mute;
         mute.noAnswer = true;
-        QVERIFY(silent.start(QHostAddress("127.0.5.1"), {ModelZor06, {}, 0, mute}));
+        QVERIFY(silent.start(QHostAddress("127.16.5.1"), {ModelZor06, {}, 0, mute}));
         UnitScan scan;
         QSignalSpy finished(&scan, &UnitScan::finished);
-        scan.start({QHostAddress("127.0.5.1")}, 1, 10000);
+        scan.start({QHostAddress("127.16.5.1")}, 1, 10000);
         QTest::qWait(100);
         scan.cancel();
         QCOMPARE(finished.size(), 1);

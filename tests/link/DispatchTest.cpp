@@ -1,5 +1,6 @@
 // The answer dispatcher fed straight from the answer buffer: byte layouts and texts.
 #include "LinkDoubles.h"
+#include "UnitTexts.h"
 
 #include <QTest>
 
@@ -133,6 +134,35 @@ private slots:
         QCOMPARE(rig.view.inputBits, 0x3F);
         QVERIFY(rig.view.log.contains("DEV_ID => BD"));
         QVERIFY(rig.view.log.contains("ARMED :1"));
+    }
+
+    // Text that reaches a window or a terminal: control characters and line-breaking or
+    // reordering characters become escapes. Single-byte rows also come from the unit as its location.
+    void visibleText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("visible");
+        QTest::newRow("escape sequences") << "\x1b]0;owned\x07\x1b[2J" << "\\x1b]0;owned\\x07\\x1b[2J";
+        QTest::newRow("cr lf tab nul") << QString::fromLatin1("a\rb\nc\td\0e", 9) << "a\\rb\\nc\\td\\x00e";
+        QTest::newRow("del and C1") << "\x7f\u009b" "2J" << "\\x7f\\x9b2J";
+        QTest::newRow("printable kept") << QString::fromUtf8("Salle été <b> C:\\x") << QString::fromUtf8("Salle été <b> C:\\x");
+        QTest::newRow("line separator") << "a\u2028b\u2029c" << "a\\u2028b\\u2029c";
+        QTest::newRow("direction override") << "abc\u202egpj.exe\u2066" << "abc\\u202egpj.exe\\u2066";
+    }
+    void visibleText()
+    {
+        QFETCH(QString, text);
+        QTEST(UnitTexts::visibleText(text), "visible");
+        const QByteArray bytes = text.toLatin1();
+        if (QString::fromLatin1(bytes) != text || bytes.contains('\0'))
+            return;
+        Rig rig;
+        Bytes location;
+        for (int i = 0; i < bytes.size(); ++i)
+            location << qMakePair(40 + i, int(std::uint8_t(bytes[i])));
+        rig.deviceInformation(location);
+        QFETCH(QString, visible);
+        QCOMPARE(rig.view.locationText, "Locate: " + visible);
     }
 
     void unknownModelKeepsMasks_data()

@@ -154,37 +154,81 @@ private slots:
         QCOMPARE(rig.sdGauge.progress.size(), int(FileTransfer::BufferSize / FileTransfer::ChunkSize));
     }
 
+    // A read takes exactly the announced length, whatever the unit sends and however it splits it.
     void reads_data()
     {
         QTest::addColumn<UnitFaults>("faults");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<bool>("timeoutLogged");
-        UnitFaults none;
-        QTest::newRow("whole") << none << "m3fn.txt" << 3000 << false;
-        QTest::newRow("missing: refused") << none << "nothing.txt" << 0 << false;
-        QTest::newRow("empty file") << none << "empty.txt" << 0 << false;
-        UnitFaults f;
-        f.longerRead = true;
-        QTest::newRow("more than announced") << f << "m3fn.txt" << 3100 << false;
-        f = {};
-        f.cutDataPhase = true;
-        QTest::newRow("cut short") << f << "m3fn.txt" << -1 << true;
-        f = {};
-        f.stallDataPhase = true;
-        QTest::newRow("stalled") << f << "m3fn.txt" << -1 << true;
+        QTest::addColumn<int>("deadlineBaseMs");
+        QTest::addColumn<TransferOutcome>("outcome");
+        QTest::addColumn<int>("bytes"); // -1: as many as came in time
+        QTest::addColumn<AnswerVerdict>("announcement");
+        QTest::addColumn<QString>("logLine"); // empty: nothing beyond the length
+        const auto ack = AnswerVerdict::Acknowledged;
+        const auto with = [](bool UnitFaults::*flag, bool UnitFaults::*also = nullptr) {
+            UnitFaults f;
+            f.*flag = true;
+            if (also)
+                f.*also = true;
+            return f;
+        };
+        using T = TransferOutcome;
+        const QString timeout = "Wait RX Timeout!";
+        QTest::newRow("whole") << UnitFaults{} << "m3fn.txt" << 30000 << T::Done << 3000 << ack << "";
+        QTest::newRow("missing: refused") << UnitFaults{} << "nothing.txt" << 30000 << T::Refused << 0
+                                          << AnswerVerdict::Refused << "";
+        QTest::newRow("empty file") << UnitFaults{} << "empty.txt" << 30000 << T::Done << 0 << ack << "";
+        QTest::newRow("split") << with(&UnitFaults::splitData) << "m3fn.txt" << 30000 << T::Done << 3000 << ack << "";
+        QTest::newRow("longer, one piece") << with(&UnitFaults::longerRead) << "m3fn.txt" << 30000 << T::Done << 3000
+                                           << ack << "Read SD: 100 bytes beyond the announced length dropped";
+        QTest::newRow("longer, split") << with(&UnitFaults::longerRead, &UnitFaults::splitData) << "m3fn.txt" << 30000
+                                       << T::Done << 3000 << ack
+                                       << "Read SD: 100 bytes beyond the announced length dropped";
+        QTest::newRow("trickled") << with(&UnitFaults::trickleData) << "short.txt" << 30000 << T::Done << 12 << ack << "";
+        QTest::newRow("trickled past the deadline") << with(&UnitFaults::trickleData) << "m3fn.txt" << 300
+                                                    << T::TimedOut << -1 << ack << timeout;
+        QTest::newRow("shorter: closed") << with(&UnitFaults::cutDataPhase) << "m3fn.txt" << 30000 << T::Failed << 1500
+                                         << ack << "Read SD: the data connection closed after 1500 bytes";
+        QTest::newRow("stalled") << with(&UnitFaults::stallDataPhase) << "m3fn.txt" << 30000 << T::TimedOut << 0 << ack
+                                 << timeout;
+        QTest::newRow("huge length") << with(&UnitFaults::hugeReadLength) << "m3fn.txt" << 30000 << T::Failed << 0
+                                     << ack
+                                     << "Read SD: the announced length 4294967295 is more than the receive buffer "
+                                        "holds; nothing read";
+        QTest::newRow("mis-echoed announcement") << with(&UnitFaults::misEcho) << "m3fn.txt" << 30000 << T::Refused << 0
+                                                 << AnswerVerdict::NotConfirmed << "";
     }
     void reads()
     {
         QFETCH(QString, name);
         LinkRig rig;
         quick(rig.timing);
-        rig.unit().setFile(FileArea::Sd, "m3fn.txt", pattern(3000));
+        QFETCH(int, deadlineBaseMs);
+        rig.timing.readDeadlineBaseMs = deadlineBaseMs;
+        const QByteArray content = pattern(3000);
+        rig.unit().setFile(FileArea::Sd, "m3fn.txt", content);
+        rig.unit().setFile(FileArea::Sd, "short.txt", content.left(12));
         rig.unit().setFile(FileArea::Sd, "empty.txt", {});
+        std::fill_n(rig.transfer.ReceiveBuffer.get(), 4096, std::uint8_t(0xA5));
         QFETCH(UnitFaults, faults);
         rig.sim.setFaults(faults);
-        QTEST(readCount(rig.transfer.ReadSdFile(name.toLatin1())), "result");
-        QTEST(rig.view.log.contains("Wait RX Timeout!"), "timeoutLogged");
+        QElapsedTimer clock;
+        clock.start();
+        const TransferResult result = rig.transfer.ReadSdFile(name.toLatin1());
+        QTEST(result.outcome, "outcome");
+        QTEST(result.announcement.verdict(), "announcement");
+        QFETCH(int, bytes);
+        if (bytes >= 0)
+            QCOMPARE(result.bytes, bytes);
+        QVERIFY(clock.elapsed() < 5000);
+        const auto *received = reinterpret_cast<const char *>(rig.transfer.ReceiveBuffer.get());
+        QCOMPARE(QByteArray(received, result.bytes), content.left(result.bytes));
+        QCOMPARE(std::uint8_t(received[result.bytes]), std::uint8_t(0xA5)); // nothing stored beyond
+        QFETCH(QString, logLine);
+        QVERIFY2(logLine.isEmpty() ? !rig.view.log.join('|').contains("Read SD: ") && !rig.view.log.contains("Wait RX Timeout!")
+                                   : rig.view.log.contains(logLine),
+                 qPrintable(rig.view.log.join('|')));
+        QVERIFY(result.ok() || !result.error.isEmpty());
         QVERIFY(!rig.link.transferActive);
     }
 

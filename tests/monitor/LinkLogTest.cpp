@@ -101,6 +101,9 @@ void LinkLogTest::keepsOnlyTheLatestLines()
     QCOMPARE(lines.size(), LinkLogCapture::Capacity);
     QVERIFY(lines.first().endsWith(" bulk 5"));
     QVERIFY(lines.last().endsWith(QStringLiteral(" bulk %1").arg(LinkLogCapture::Capacity + 4)));
+
+    qCDebug(zorLink).noquote() << QString(3 * 4096, u'f');
+    QCOMPARE(LinkLogCapture::instance().lines().last().size(), LinkLogCapture::LineLimit);
 }
 
 void LinkLogTest::viewerFiltersAndFollows()

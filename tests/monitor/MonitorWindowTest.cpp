@@ -523,4 +523,15 @@ void MonitorWindowTest::addressWithoutUnitShowsNoStaleIdentity()
     QCOMPARE(linkState(form), "No connection");
 }
 
+void MonitorWindowTest::unitTextIsNeverMarkup()
+{
+    simulator_->unit().updateState([](UnitState &state) { state.settings.location = "<i>Hall</i>"; });
+    MonitorWindow &form = createWindow();
+    linkUp();
+    auto *location = control<QLabel>(form, "Label5");
+    QCOMPARE(location->text(), "Locate: <i>Hall</i>");
+    // Shown as markup, it would be only as wide as "Locate: Hall".
+    QVERIFY(location->sizeHint().width() >= location->fontMetrics().horizontalAdvance(location->text()));
+}
+
 QTEST_MAIN(MonitorWindowTest)

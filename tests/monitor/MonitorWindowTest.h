@@ -39,6 +39,7 @@ private slots:
     void firstActivationFailureShowsOneBox();
     void linkStateFollowsTheExchanges();
     void addressWithoutUnitShowsNoStaleIdentity();
+    void unitTextIsNeverMarkup();
 
 private:
     // A window whose poll timer only ticks when the test says so.

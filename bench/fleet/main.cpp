@@ -1,0 +1,110 @@
+// zorctl on many simulated units at once, each figure as a ratio to what it is measured against:
+// discover of a /24 against 1 s and against the per-host budget plus 0.5 s with silent hosts;
+// project write and set location to many units against one unit.
+// Run in a namespace of its own: unshare -n sh -c 'ip link set lo up && build/bench/fleet'
+#include "SimulatorThread.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int ClipCount = 16;
+constexpr qsizetype ClipSize = 64 * 1024;
+constexpr double DiscoverBudgetMs = 1000;
+
+std::vector<std::unique_ptr<SimulatorThread>> units;
+
+void startUnits(const QString &subnet, int first, int count, const UnitFaults &faults = {})
+{
+    for (int i = first; i < first + count; ++i) {
+        units.push_back(std::make_unique<SimulatorThread>());
+        const QString address = subnet + QString::number(i);
+        if (!units.back()->start(QHostAddress(address), {ModelZor06, {}, 0, faults}))
+            qFatal("no simulated unit on %s: %s", qPrintable(address), qPrintable(units.back()->errorString()));
+    }
+}
+
+// Milliseconds zorctl took; a failed run ends the bench.
+double timed(const QStringList &arguments)
+{
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(QStringLiteral(ZORCTL_PATH), arguments);
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        qFatal("zorctl %s failed: %s", qPrintable(arguments.join(' ')), process.readAllStandardError().constData());
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+QString hostsFile(const QTemporaryDir &dir, const QString &name, const QString &subnet, int count)
+{
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    for (int i = 1; i <= count; ++i)
+        file.write((subnet + QString::number(i) + "\n").toLatin1());
+    return file.fileName();
+}
+
+QString sixteenClipProject(const QTemporaryDir &dir)
+{
+    const QString project = dir.filePath("project");
+    timed({"project", "new", project});
+    for (int n = 1; n <= ClipCount; ++n) {
+        const QString clip = dir.filePath(QStringLiteral("clip%1.mp3").arg(n));
+        QFile file(clip);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(ClipSize, char(n))) != ClipSize)
+            qFatal("cannot write %s", qPrintable(clip));
+        file.close();
+        timed({"project", "add-clip", project, QString::number(n), clip});
+    }
+    timed({"project", "input", project, "0", "--clips", "1", "2", "3", "4"});
+    return project;
+}
+
+void row(const char *what, double ms, double against, const char *againstText, const char *goal)
+{
+    std::printf("%-52s %9.0f ms  / %-22s = %5.2f  %s\n", what, ms, againstText, ms / against, goal);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+
+    startUnits("127.17.1.", 1, 8);
+    const double discover = timed({"discover", "--subnet", "127.17.1.0/24"});
+    UnitFaults silent;
+    silent.noAnswer = true;
+    startUnits("127.17.1.", 101, 8, silent);
+    const double discoverSilent = timed({"discover", "--subnet", "127.17.1.0/24"});
+
+    startUnits("127.17.2.", 1, 32);
+    const QString project = sixteenClipProject(dir);
+    const double writeOne = timed({"--address", "127.17.2.1", "project", "write", project});
+    const double writeEight = timed({"--hosts", hostsFile(dir, "eight", "127.17.2.", 8), "--jobs", "8", "project", "write", project});
+    const double locationOne = timed({"--address", "127.17.2.1", "set", "location", "Bench"});
+    const QString thirtyTwo = hostsFile(dir, "thirty-two", "127.17.2.", 32);
+    const double location32 = timed({"--hosts", thirtyTwo, "--jobs", "32", "set", "location", "Bench"});
+    const double location32By8 = timed({"--hosts", thirtyTwo, "set", "location", "Bench"});
+
+    std::printf("zorctl against simulated units on loopback\n");
+    row("discover /24: 8 units, 246 hosts refusing", discover, DiscoverBudgetMs, "1 s", "");
+    row("discover /24: 8 units, 8 silent, 238 refusing", discoverSilent, DiscoverBudgetMs + 500, "budget 1 s + 0.5 s", "");
+    row("project write, 16 clips x 64 KiB, 8 units, --jobs 8", writeEight, writeOne, "one unit", "goal <= 1.3");
+    row("set location, 32 units, --jobs 32", location32, locationOne, "one unit", "goal <= 2");
+    row("set location, 32 units, --jobs 8 (default)", location32By8, locationOne, "one unit", "");
+    std::printf("one unit: project write %.0f ms, set location %.0f ms\n", writeOne, locationOne);
+    for (auto &unit : units)
+        unit->stop();
+    return 0;
+}
