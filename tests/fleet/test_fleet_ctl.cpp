@@ -130,7 +130,7 @@ private slots:
 
         QList<SimulatorThread *> good{&units.add("127.15.7.3"), &units.add("127.15.7.1"), &units.add("127.15.7.2")};
         units.add("127.15.7.4", fault(&UnitFaults::negativeStatus));
-        units.add("127.15.7.5", fault(&UnitFaults::noAnswer));
+        units.add("127.15.7.5", fault(&UnitFaults::refuseDataConnection)); // silence alone only goes unconfirmed
         QTemporaryDir dir;
         const QString hosts = writeFile(dir, "hosts", "# site A\n127.15.7.3\n\n127.15.7.4  # refuses\n127.15.7.1\n"
                                                       "127.15.7.9\n127.15.7.5\n127.15.7.2\n");
