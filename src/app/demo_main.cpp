@@ -4,21 +4,16 @@
 #include "DemoUnitAddress.h"
 #include "ErrorReportingApplication.h"
 #include "FixedAdapterSource.h"
-#include "LogViewer.h"
 #include "QtClipPlayer.h"
 #include "QtDialogs.h"
 #include "SimulatorThread.h"
 #include "ToolWindows.h"
 #include "UnitSession.h"
-#include "UnitsWindow.h"
+#include "DemoScreenshots.h"
 
-#include <QComboBox>
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMessageBox>
-#include <QScreen>
 #include <QElapsedTimer>
-#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <cstring>
@@ -28,7 +23,6 @@ namespace {
 
 constexpr char EmbeddedUnitAddress[] = "127.0.77.1";
 constexpr int LiveIntervalMs = 3000;
-constexpr int LinkWatchMs = 10;
 constexpr int UsageError = 2;
 const QString AdapterName = QStringLiteral("demo-wifi0");
 
@@ -36,87 +30,6 @@ int refuse(const QString &message)
 {
     QTextStream(stderr) << "zorwifi-demo: " << message << Qt::endl;
     return UsageError;
-}
-
-// Tells once on stderr when the first device information is shown (the benchmarks wait for
-// this line), and takes the screenshot of `shown` when one was asked for.
-void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown, const QString &unit,
-                    const QString &screenshotPath, const QString &alarmMode)
-{
-    auto *watch = new QTimer(&monitor);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, started, &session, &shown, unit, screenshotPath, alarmMode] {
-        if (!session.status.linked)
-            return;
-        watch->stop();
-        QTextStream(stderr) << "zorwifi-demo: linked to " << unit << " after " << started->elapsed()
-                            << " ms" << Qt::endl;
-        if (screenshotPath.isEmpty())
-            return;
-        shown.show();
-        if (!alarmMode.isEmpty())
-            if (auto *selector = shown.findChild<QComboBox *>(QStringLiteral("ComboBox1")))
-                selector->setCurrentText(alarmMode);
-        QCoreApplication::processEvents(); // lets the layouts settle before the picture
-        const bool saved = shown.grab().save(screenshotPath);
-        if (!saved)
-            QTextStream(stderr) << "zorwifi-demo: cannot write " << screenshotPath << Qt::endl;
-        QCoreApplication::exit(saved ? 0 : 1);
-    });
-    watch->start(LinkWatchMs);
-}
-
-// For the memory benchmark: once linked, every window is opened and closed again, so that
-// all that the windows build is there; says so on stderr.
-void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
-{
-    auto *watch = new QTimer(&windows.monitor);
-    QObject::connect(watch, &QTimer::timeout, &windows.monitor, [watch, &session, &windows] {
-        if (!session.status.linked)
-            return;
-        watch->stop();
-        for (QWidget *window : std::initializer_list<QWidget *>{&windows.setup, &windows.audioEditor}) {
-            window->show();
-            QCoreApplication::processEvents();
-            window->hide();
-        }
-        QTextStream(stderr) << "zorwifi-demo: all windows opened" << Qt::endl;
-    });
-    watch->start(LinkWatchMs);
-}
-
-// Opens the Units window (and scans) or the Log viewer once linked, and saves it when it has
-// something to show.
-void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path)
-{
-    auto *watch = new QTimer(&monitor);
-    QObject::connect(watch, &QTimer::timeout, &monitor, [watch, units, path, &session, &monitor] {
-        if (!session.status.linked)
-            return;
-        watch->stop();
-        units ? monitor.onUnitsClicked() : monitor.onLogClicked();
-        QWidget *shown = units ? static_cast<QWidget *>(monitor.findChild<UnitsWindow *>()) : monitor.findChild<LogViewer *>();
-        const auto save = [shown, path] {
-            const bool saved = shown->grab().save(path);
-            if (!saved)
-                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
-            QCoreApplication::exit(saved ? 0 : 1);
-        };
-        if (!units) {
-            QTimer::singleShot(3500, shown, save); // a status poll or so
-            return;
-        }
-        auto *window = static_cast<UnitsWindow *>(shown);
-        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save] {
-            auto *table = window->findChild<QTableWidget *>(QStringLiteral("UnitTable"));
-            table->setFocus();
-            table->selectRow(0);
-            QTimer::singleShot(100, window, save);
-        });
-        window->startScan();
-    });
-    watch->start(LinkWatchMs);
 }
 
 // For unattended runs: every box goes to stderr instead of waiting for a click.
@@ -159,32 +72,6 @@ void reportStalls(QObject *parent)
             QTextStream(stderr) << "event-loop stall: " << late << " ms" << Qt::endl;
     });
     timer->start(IntervalMs);
-}
-
-// The screen around a message box, frame and caption included: what a window manager shows.
-void saveBoxScreenshot(Dialogs &dialogs, const QString &path)
-{
-    auto *watch = new QTimer(qApp);
-    QObject::connect(watch, &QTimer::timeout, [watch, path] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        watch->stop();
-        // The window manager decorates the box a moment after it maps.
-        QTimer::singleShot(1000, box, [box, path] {
-            const QRect frame = box->frameGeometry().adjusted(-4, -4, 4, 4);
-            const bool saved = QGuiApplication::primaryScreen()
-                                   ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-                                   .save(path);
-            if (!saved)
-                QTextStream(stderr) << "zorwifi-demo: cannot write " << path << Qt::endl;
-            box->done(0);
-            QCoreApplication::exit(saved ? 0 : 1);
-        });
-    });
-    watch->start(LinkWatchMs);
-    const QString verdict = QStringLiteral("F/W update Complete! Reboot to take effect");
-    dialogs.messageBox(verdict, verdict, Dialogs::Plain);
 }
 
 struct DemoOptions {

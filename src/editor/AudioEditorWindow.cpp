@@ -383,7 +383,7 @@ void AudioEditorWindow::showStatusText(const QString &text)
 
 void AudioEditorWindow::endProgress(bool complete)
 {
-    gauge_->setValue(complete ? gauge_->maximum() : gauge_->minimum());
+    gauge_->finishProgress(complete);
 }
 
 void AudioEditorWindow::appendLog(const QStringList &lines)

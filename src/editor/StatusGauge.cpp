@@ -23,3 +23,8 @@ void StatusGauge::setProgress(int progress)
 {
     setValue(std::clamp(progress, minimum(), maximum()));
 }
+
+void StatusGauge::finishProgress(bool completed)
+{
+    setValue(completed ? maximum() : minimum());
+}

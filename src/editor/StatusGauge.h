@@ -10,4 +10,5 @@ public:
     explicit StatusGauge(QWidget *parent);
     void startProgress(int maximum) override;
     void setProgress(int progress) override;
+    void finishProgress(bool completed) override;
 };
