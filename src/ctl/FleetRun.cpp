@@ -56,31 +56,46 @@ QString refusedCommand(const FleetCommandLine &line)
     return {};
 }
 
-// The last line a failed run wrote to stderr, as the reason.
-QString reasonOf(const QByteArray &stderrBytes, int exitCode)
+const QString OwnPrefix = QStringLiteral("zorctl: ");
+
+QString withoutBullet(QString line)
 {
-    const QStringList lines = QString::fromLocal8Bit(stderrBytes).split(u'\n', Qt::SkipEmptyParts);
-    QString reason = lines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : lines.last().trimmed();
-    if (reason.startsWith(QStringLiteral("zorctl: ")))
-        reason = reason.mid(8);
+    if (line.startsWith(OwnPrefix))
+        line = line.mid(OwnPrefix.size());
     // The setup runner's lines open with the window's ". " bullet.
-    while (reason.startsWith(u'.') || reason.startsWith(u' '))
-        reason = reason.mid(1);
-    return reason;
+    while (line.startsWith(u'.') || line.startsWith(u' '))
+        line = line.mid(1);
+    return line;
+}
+
+// The last line a failed run wrote to stderr, as the reason.
+QString reasonOf(const QStringList &stderrLines, int exitCode)
+{
+    return stderrLines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : withoutBullet(stderrLines.last().trimmed());
+}
+
+// A run that succeeded may still have noted something, such as a unit that did not confirm.
+QString noteOf(const QStringList &stderrLines)
+{
+    for (auto it = stderrLines.crbegin(); it != stderrLines.crend(); ++it)
+        if (it->startsWith(OwnPrefix))
+            return withoutBullet(it->trimmed());
+    return {};
 }
 
 void conclude(UnitRun &run)
 {
     QProcess &process = *run.process;
     const QByteArray out = process.readAllStandardOutput();
-    const QByteArray err = process.readAllStandardError();
+    const QStringList err = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     run.finished = true;
     run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == CtlDone;
     if (!run.ok) {
         run.message = process.exitStatus() == QProcess::NormalExit ? reasonOf(err, process.exitCode())
                                                                     : QStringLiteral("zorctl crashed");
     } else {
-        run.message = QStringLiteral("done");
+        const QString note = noteOf(err);
+        run.message = note.isEmpty() ? QStringLiteral("done") : "done (" + note + ")";
     }
     const QJsonDocument document = QJsonDocument::fromJson(out.trimmed());
     if (document.isObject())
@@ -93,7 +108,7 @@ void conclude(UnitRun &run)
 void printResult(const UnitRun &run, bool json)
 {
     if (!json) {
-        printLine(stdout, run.address + (run.ok ? QStringLiteral(": done") : ": failed: " + run.message));
+        printLine(stdout, run.address + (run.ok ? ": " + run.message : ": failed: " + run.message));
     } else {
         QJsonObject object{{"address", run.address}, {"ok", run.ok}, {"message", run.message}};
         if (!run.result.isUndefined())
