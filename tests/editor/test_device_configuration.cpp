@@ -5,6 +5,7 @@
 #include "ConfigurationStepText.h"
 #include "EditorRig.h"
 #include "InputTestCode.h"
+#include "MisEchoingUnit.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -272,6 +273,27 @@ private slots:
         QCOMPARE(rig.commandCodes().contains(configurationWrittenCode), onlyThatFile);
         QCOMPARE(result.stoppedAt, onlyThatFile ? QString() : faultAt);
         QVERIFY(!result.ok());
+    }
+
+    // An answer to another request acknowledges nothing: no list is emptied, no write goes on.
+    void misEchoedAnswersChangeNothing()
+    {
+        EditorRig rig;
+        rig.addClip(2);
+        QVERIFY(rig.device.writeDevice(rowsPlaying({"002"}), 1).ok());
+        QVERIFY(rig.device.enterDeviceJob().ok());
+        const QString scratchList = rig.store.directories().tempDir + audioListFileName;
+        const QByteArray list = fileBytes(scratchList);
+        const QHostAddress address(QStringLiteral("127.0.5.250"));
+        MisEchoingUnit unit(address);
+        rig.link.deviceAddress = address.toString();
+        rig.device.readAudioListFromDevice();
+        QCOMPARE(fileBytes(scratchList), list);
+        rig.steps.clear();
+        const DeviceWriteResult result = rig.device.writeDevice({}, 0);
+        QCOMPARE(result.stoppedAt, "plist.cfg");
+        QCOMPARE(configurationStepText(rig.steps.last()).error,
+                 "File Write Error! : plist.cfg: the unit's answer was not understood. The write stopped there.");
     }
 
     void inputTestCodes_data()

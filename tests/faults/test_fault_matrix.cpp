@@ -51,7 +51,7 @@ const QList<Fault> faults{
     {"none"}, {"no-answer"}, {"negative-status"}, {"wrong-magic"}, {"split-answer"}, {"oversize-answer"},
     {"other-address=127.0.0.99"}, {"refuse-connections"}, {"stall-data", true}, {"cut-data", true},
     {"longer-read", true}, {"wrong-firmware-sum", true}, {"never-read"}, {"reset-mid-answer"}, {"slow-answer"},
-    {"refuse-data", true},
+    {"refuse-data", true}, {"split-data", true}, {"trickle-data", true}, {"huge-read-length", true},
 };
 
 struct Rig;
@@ -93,6 +93,7 @@ struct Rig {
         t.connectTimeoutMs = 300;
         t.answerWaits = 20;
         t.readDataWaits = 30;
+        t.readDeadlineBaseMs = 200;
         for (int *pause : {&t.sdWritePauseMs, &t.readPauseMs, &t.flashWritePauseMs, &t.firmwarePauseMs,
                            &t.firmwareSdPauseMs, &t.firmwareCheckPauseMs, &t.configFilePauseMs,
                            &t.modbusCommandPauseMs, &t.sdCheckDelayMs})
@@ -425,7 +426,9 @@ bool mustSucceed(const Fault &fault, const Op &op)
         return true;
     if (name == "wrong-firmware-sum" && !opName.startsWith("firmware"))
         return true;
-    if (name == "longer-read" && !opName.startsWith("editor: read"))
+    if (name == "split-data")
+        return true;
+    if ((name == "longer-read" || name == "trickle-data" || name == "huge-read-length") && !opName.startsWith("editor: read"))
         return true;
     return name.startsWith("other-address") && !opName.contains("device information") && !opName.contains("refresh");
 }

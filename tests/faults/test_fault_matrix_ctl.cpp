@@ -74,7 +74,7 @@ const QList<CtlCommand> commands{
 const QStringList quickFaults{"none", "no-answer", "negative-status", "wrong-magic", "split-answer",
                               "oversize-answer", "other-address=127.0.0.99", "refuse-connections", "cut-data",
                               "longer-read", "reset-mid-answer", "slow-answer", "refuse-data",
-                              "wrong-firmware-sum"};
+                              "wrong-firmware-sum", "split-data", "huge-read-length"};
 
 // Each costs zorctl's full read wait (about 10 s) or its answer waits on every exchange.
 const QList<QPair<QString, QString>> slowCells{

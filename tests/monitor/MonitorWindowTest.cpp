@@ -169,6 +169,7 @@ void MonitorWindowTest::linksAndShowsTheUnit()
     QCOMPARE(simulator_->unit().receivedFrames().value(0), frame("5a3577a521000000" "00"));
     QCOMPARE(control<QLabel>(form, "Label4")->text(), "ZOR-06-WF");
     QCOMPARE(control<QLabel>(form, "Label5")->text(), "Locate: Hall 3");
+    QCOMPARE(control<QLabel>(form, "Label5")->textFormat(), Qt::PlainText); // a unit's "<h1>" stays text
     QCOMPARE(control<QLabel>(form, "Label12")->text(), "RSSI: -60dBm");
     QCOMPARE(control<QLabel>(form, "Label2")->text(), "Volume: 4");
     QCOMPARE(panel(form, "StatusBar1", 0), "Dev MAC: 02:5A:77:00:03:" + QString::number(unitAddress_.section('.', 3).toInt(), 16).toUpper().rightJustified(2, '0'));
