@@ -1,6 +1,7 @@
 #include "FleetRun.h"
 
 #include "CtlSession.h"
+#include "Protocol.h"
 #include "ProgressLine.h"
 
 #include <QCoreApplication>
@@ -9,12 +10,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
 #include <memory>
 
 namespace {
 
 const QString AddressField = QStringLiteral("{address}");
-// Connects to nothing: a dotted address is all the link will dial.
+// Where no loopback listener can be had: not a dotted address, so the link dials nothing.
 const QString RehearsalAddress = QStringLiteral("rehearsal");
 
 struct UnitRun {
@@ -56,31 +59,46 @@ QString refusedCommand(const FleetCommandLine &line)
     return {};
 }
 
-// The last line a failed run wrote to stderr, as the reason.
-QString reasonOf(const QByteArray &stderrBytes, int exitCode)
+const QString OwnPrefix = QStringLiteral("zorctl: ");
+
+QString withoutBullet(QString line)
 {
-    const QStringList lines = QString::fromLocal8Bit(stderrBytes).split(u'\n', Qt::SkipEmptyParts);
-    QString reason = lines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : lines.last().trimmed();
-    if (reason.startsWith(QStringLiteral("zorctl: ")))
-        reason = reason.mid(8);
+    if (line.startsWith(OwnPrefix))
+        line = line.mid(OwnPrefix.size());
     // The setup runner's lines open with the window's ". " bullet.
-    while (reason.startsWith(u'.') || reason.startsWith(u' '))
-        reason = reason.mid(1);
-    return reason;
+    while (line.startsWith(u'.') || line.startsWith(u' '))
+        line = line.mid(1);
+    return line;
+}
+
+// The last line a failed run wrote to stderr, as the reason.
+QString reasonOf(const QStringList &stderrLines, int exitCode)
+{
+    return stderrLines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : withoutBullet(stderrLines.last().trimmed());
+}
+
+// A run that succeeded may still have noted something, such as a unit that did not confirm.
+QString noteOf(const QStringList &stderrLines)
+{
+    for (auto it = stderrLines.crbegin(); it != stderrLines.crend(); ++it)
+        if (it->startsWith(OwnPrefix))
+            return withoutBullet(it->trimmed());
+    return {};
 }
 
 void conclude(UnitRun &run)
 {
     QProcess &process = *run.process;
     const QByteArray out = process.readAllStandardOutput();
-    const QByteArray err = process.readAllStandardError();
+    const QStringList err = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     run.finished = true;
     run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == CtlDone;
     if (!run.ok) {
         run.message = process.exitStatus() == QProcess::NormalExit ? reasonOf(err, process.exitCode())
                                                                     : QStringLiteral("zorctl crashed");
     } else {
-        run.message = QStringLiteral("done");
+        const QString note = noteOf(err);
+        run.message = note.isEmpty() ? QStringLiteral("done") : "done (" + note + ")";
     }
     const QJsonDocument document = QJsonDocument::fromJson(out.trimmed());
     if (document.isObject())
@@ -93,7 +111,7 @@ void conclude(UnitRun &run)
 void printResult(const UnitRun &run, bool json)
 {
     if (!json) {
-        printLine(stdout, run.address + (run.ok ? QStringLiteral(": done") : ": failed: " + run.message));
+        printLine(stdout, run.address + (run.ok ? ": " + run.message : ": failed: " + run.message));
     } else {
         QJsonObject object{{"address", run.address}, {"ok", run.ok}, {"message", run.message}};
         if (!run.result.isUndefined())
@@ -103,14 +121,42 @@ void printResult(const UnitRun &run, bool json)
     std::fflush(stdout); // each line as its unit is done, ahead of the summary on stderr
 }
 
+// A loopback address of the device port for the rehearsal to reach; false where none is free.
+bool listenForRehearsal(QTcpServer &listener)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const quint32 host = QRandomGenerator::global()->bounded(1u << 24) | (127u << 24);
+        if ((host & 0xFF) != 0 && (host & 0xFF) != 0xFF && listener.listen(QHostAddress(host), DevicePort))
+            return true;
+    }
+    return false;
+}
+
 // Usage errors that only the command itself can find (a location too long, a missing
-// project): one run against no unit finds them before any unit is touched.
+// project): one run against no unit finds them before any unit is touched. A command
+// checks its input before it connects, so the rehearsal's first connection, to a listener
+// of our own, means its input passed; it is stopped there instead of waiting out its pauses.
 bool rehearse(const FleetCommandLine &line)
 {
+    QTcpServer listener;
+    const QString address = listenForRehearsal(listener) ? listener.serverAddress().toString() : RehearsalAddress;
     QProcess process;
-    process.start(QCoreApplication::applicationFilePath(), unitCommandLine(line, RehearsalAddress));
+    QEventLoop loop;
+    bool reached = false;
+    QObject::connect(&listener, &QTcpServer::newConnection, &loop, [&] {
+        reached = true;
+        process.kill();
+        loop.quit();
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
+    process.start(QCoreApplication::applicationFilePath(), unitCommandLine(line, address));
+    loop.exec();
     process.waitForFinished(-1);
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() != CtlUsage)
+    if (reached || (process.exitStatus() == QProcess::NormalExit && process.exitCode() != CtlUsage))
         return true;
     std::fputs(process.readAllStandardError().constData(), stderr);
     return false;

@@ -96,11 +96,18 @@ bool planNetwork(const UnitBackup &b, RestoreWork &work)
                              .arg(ReportedKeyBytes);
             return false;
         }
+    // The setup rules cannot write an empty SSID: a network the unit did not have stays as it is.
+    if (b.apSsid.isEmpty())
+        work.skipped << QStringLiteral("the access point (the unit reported no SSID for it)");
+    else if (!take(work, "network", planAccessPoint(credentials(b.apSsid, b.apKeyType, b.apKey, false))))
+        return false;
+    if (b.stationSsid.isEmpty())
+        work.skipped << QStringLiteral("the station network (the unit reported no SSID for it)");
+    else if (!take(work, "network", planStation(credentials(b.stationSsid, b.stationKeyType, b.stationKey, true))))
+        return false;
     const StaticAddressInput address{b.staticIpUsed, addressText(b.staticIp), addressText(b.subnetMask),
                                      addressText(b.gateway)};
-    return take(work, "network", planAccessPoint(credentials(b.apSsid, b.apKeyType, b.apKey, false)))
-           && take(work, "network", planStation(credentials(b.stationSsid, b.stationKeyType, b.stationKey, true)))
-           && take(work, "network", planStaticAddress(address));
+    return take(work, "network", planStaticAddress(address));
 }
 
 bool planModbus(const UnitBackup &b, RestoreWork &work)
