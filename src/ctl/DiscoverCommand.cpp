@@ -2,12 +2,13 @@
 
 #include "ProgressLine.h"
 #include "UnitScan.h"
+#include "UnitSightingsCsv.h"
 
 #include <CLI/CLI.hpp>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSet>
+#include <QTextStream>
 #include <memory>
 
 namespace {
@@ -23,14 +24,6 @@ QStringList fields(const UnitSighting &unit)
 {
     return {unit.address, unit.model, unit.mac, unit.location, unit.firmware, unit.sd,
             unit.rssi != 0 ? QString::number(unit.rssi) : QString(), unit.wifiMode};
-}
-
-// A field as RFC 4180 has it: quoted when it holds a comma, a quote or a line break.
-QString csvField(QString field)
-{
-    if (!field.contains(u',') && !field.contains(u'"') && !field.contains(u'\n') && !field.contains(u'\r'))
-        return field;
-    return '"' + field.replace(u'"', QStringLiteral("\"\"")) + '"';
 }
 
 void printTable(const QList<UnitSighting> &units)
@@ -50,17 +43,6 @@ void printTable(const QList<UnitSighting> &units)
     }
 }
 
-void printCsv(const QList<UnitSighting> &units)
-{
-    printLine(stdout, QStringLiteral("address,model,mac,location,firmware,sd,rssi,wifiMode"));
-    for (const UnitSighting &unit : units) {
-        QStringList line;
-        for (const QString &field : fields(unit))
-            line << csvField(field);
-        printLine(stdout, line.join(u','));
-    }
-}
-
 void printJsonArray(const QList<UnitSighting> &units)
 {
     QJsonArray array;
@@ -70,26 +52,6 @@ void printJsonArray(const QList<UnitSighting> &units)
                                  {"rssi", unit.rssi != 0 ? QJsonValue(unit.rssi) : QJsonValue()},
                                  {"wifiMode", unit.wifiMode}});
     printLine(stdout, QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)));
-}
-
-// Every host of the subnets once, in order; false with the reason for a bad subnet.
-bool hostsOf(const QStringList &subnets, QList<QHostAddress> &hosts)
-{
-    QSet<quint32> seen;
-    for (const QString &subnet : subnets) {
-        QString error;
-        const QList<QHostAddress> some = scanHosts(subnet, &error);
-        if (!error.isEmpty()) {
-            printLine(stderr, "zorctl: " + error);
-            return false;
-        }
-        for (const QHostAddress &host : some)
-            if (!seen.contains(host.toIPv4Address())) {
-                seen.insert(host.toIPv4Address());
-                hosts << host;
-            }
-    }
-    return true;
 }
 
 int discover(const CtlOptions &options, const DiscoverOptions &discover)
@@ -103,9 +65,12 @@ int discover(const CtlOptions &options, const DiscoverOptions &discover)
         printLine(stderr, QStringLiteral("zorctl: no network interface is up; name one with --subnet"));
         return CtlUsage;
     }
-    QList<QHostAddress> hosts;
-    if (!hostsOf(subnets, hosts))
+    QString error;
+    const QList<QHostAddress> hosts = scanHosts(subnets, &error);
+    if (!error.isEmpty()) {
+        printLine(stderr, "zorctl: " + error);
         return CtlUsage;
+    }
 
     UnitScan scan;
     ProgressLine progress(QStringLiteral("hosts"));
@@ -120,7 +85,7 @@ int discover(const CtlOptions &options, const DiscoverOptions &discover)
     if (options.json)
         printJsonArray(units);
     else if (discover.csv)
-        printCsv(units);
+        QTextStream(stdout) << sightingsCsv(units);
     else
         printTable(units);
     printLine(stderr, QStringLiteral("zorctl: %1 of %2 hosts gave no device information").arg(scan.unlisted()).arg(hosts.size()));

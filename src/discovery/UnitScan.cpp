@@ -1,5 +1,7 @@
 #include "UnitScan.h"
 
+#include <QSet>
+
 #include "DeviceLink.h"
 #include "SingleByteText.h"
 #include "UnitTexts.h"
@@ -202,6 +204,27 @@ QList<QHostAddress> scanHosts(const QString &cidr, QString *error)
         hosts.append(QHostAddress(a));
     if (error)
         error->clear();
+    return hosts;
+}
+
+QList<QHostAddress> scanHosts(const QStringList &subnets, QString *error)
+{
+    QList<QHostAddress> hosts;
+    QSet<quint32> seen;
+    for (const QString &subnet : subnets) {
+        QString why;
+        const QList<QHostAddress> some = scanHosts(subnet, &why);
+        if (!why.isEmpty()) {
+            if (error)
+                *error = why;
+            return {};
+        }
+        for (const QHostAddress &host : some)
+            if (!seen.contains(host.toIPv4Address())) {
+                seen.insert(host.toIPv4Address());
+                hosts << host;
+            }
+    }
     return hosts;
 }
 

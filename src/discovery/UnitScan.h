@@ -79,6 +79,9 @@ bool decodeSighting(const QHostAddress &host, const QByteArray &answer, UnitSigh
 // addresses (a /31 or /32 keeps both or its one). Empty with `error` for a malformed
 // subnet or one wider than /16.
 QList<QHostAddress> scanHosts(const QString &cidr, QString *error);
+// Every host of the subnets once, in their order: overlapping subnets ask a host once. Empty
+// with `error` as soon as one subnet is wrong, so nothing is asked.
+QList<QHostAddress> scanHosts(const QStringList &subnets, QString *error);
 // The subnet to scan around an interface address: its own, narrowed to the /22 around it.
 QString cappedSubnet(const QHostAddress &address, int prefixLength);
 // The PC's up IPv4 interfaces other than loopback, each capped as above.

@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTableWidget>
 
 namespace {
@@ -110,26 +109,16 @@ UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QW
 
 void UnitsWindow::startScan()
 {
-    QList<QHostAddress> hosts;
-    QSet<quint32> seen; // overlapping subnets ask each host once
     const QStringList subnets = subnetEdit_->text().split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
     if (subnets.isEmpty()) {
         summary_->setText(QStringLiteral("Give one or more subnets, e.g. 192.168.1.0/24."));
         return;
     }
-    for (const QString &subnet : subnets) {
-        QString error;
-        const QList<QHostAddress> found = scanHosts(subnet, &error);
-        if (!error.isEmpty()) {
-            summary_->setText(error); // nothing is asked while one subnet is wrong
-            return;
-        }
-        for (const QHostAddress &host : found) {
-            if (!seen.contains(host.toIPv4Address())) {
-                seen.insert(host.toIPv4Address());
-                hosts.append(host);
-            }
-        }
+    QString error;
+    const QList<QHostAddress> hosts = scanHosts(subnets, &error);
+    if (!error.isEmpty()) {
+        summary_->setText(error); // nothing is asked while one subnet is wrong
+        return;
     }
     cancelled_ = false;
     table_->setRowCount(0);
