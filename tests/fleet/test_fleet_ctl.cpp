@@ -1,4 +1,4 @@
-// zorctl on many units: discover, --hosts, backup and restore, against simulated units.
+// zorctl on many units: discover (of loopback subnets), --hosts, backup and restore, against simulated units.
 #include "SimulatorThread.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Runs zorctl's discover, --hosts, backup and restore against unit doubles written from the
+"""Runs zorctl's discover (of a loopback subnet), --hosts, backup and restore against unit doubles written from the
 byte layouts alone, and compares what the doubles stored with what the backup held.
 
 Usage: check_fleet.py PATH_TO_ZORCTL
