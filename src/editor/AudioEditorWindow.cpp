@@ -7,6 +7,7 @@
 #include "ScratchFolder.h"
 #include "StatusGauge.h"
 #include "UnitSession.h"
+#include "UnitTexts.h"
 #include "WheelGuard.h"
 
 #include <QComboBox>
@@ -323,7 +324,7 @@ void AudioEditorWindow::showOutcome(const EditorOutcome &outcome)
 void AudioEditorWindow::showAudioList()
 {
     for (int n = 1; n <= maxClipNumber; ++n)
-        grid_->item(n - 1, 1)->setText(store_.audioList().slot(n).shortName);
+        grid_->item(n - 1, 1)->setText(UnitTexts::visibleText(store_.audioList().slot(n).shortName));
 }
 
 void AudioEditorWindow::rebuildClipSelectors()

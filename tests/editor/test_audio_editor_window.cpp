@@ -290,6 +290,26 @@ private slots:
         QCOMPARE(int(saved[AlarmTableOffset::mode]), 9);
     }
 
+    void listTextShowsItsControlCharacters_data() { modeAboveSevenShowsAndIsKept_data(); }
+    void listTextShowsItsControlCharacters()
+    {
+        QFETCH(bool, fromUnit);
+        WindowRig rig;
+        QByteArray list = "\xEF\xBB\xBF" "C:\\clips\\\x1b]0;owned\x07" "a.mp3\r\n";
+        for (int line = 2; line <= 64; ++line)
+            list += "\r\n";
+        if (fromUnit) {
+            rig.sim.unit().setFile(FileArea::Sd, "plist.cfg", tableWithMode(0));
+            rig.sim.unit().setFile(FileArea::Sd, "m3fn.txt", list);
+            rig.enterDeviceJob();
+        } else {
+            writeFile(rig.folder.filePath("work/plist.cfg"), tableWithMode(0));
+            writeFile(rig.folder.filePath("work/m3fn.txt"), list);
+            rig.open();
+        }
+        QCOMPARE(rig.control<QTableWidget>("StringGrid1")->item(0, 1)->text(), "\\x1b]0;owned\\x07a");
+    }
+
     void refusedProjectIsNeitherOpenedNorWritten_data()
     {
         QTest::addColumn<bool>("atStart"); // named by "PRJ.cfg", else chosen with "Load Project"
