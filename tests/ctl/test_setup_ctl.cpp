@@ -28,6 +28,15 @@ QString nextAddress()
     return QStringLiteral("127.0.4.%1").arg(next++);
 }
 
+// A 5,000-byte firmware image in `dir`; empty when it cannot be written.
+QString writeImage(const QTemporaryDir &dir)
+{
+    QFile image(dir.filePath("mcuimg.bin"));
+    if (!image.open(QIODevice::WriteOnly) || image.write(QByteArray(5000, 'F')) != 5000)
+        return {};
+    return image.fileName();
+}
+
 int requestCount(SimulatedUnit &unit)
 {
     int count = 0;
@@ -188,11 +197,9 @@ void SetupCtlTest::answerRule()
     QFETCH(QString, out);
 
     QTemporaryDir dir;
-    QFile image(dir.filePath("mcuimg.bin"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(QByteArray(5000, 'F'));
-    image.close();
-    arguments.replaceInStrings("IMAGE", image.fileName()).replaceInStrings("PROJECT", dir.filePath("project"));
+    const QString image = writeImage(dir);
+    QVERIFY(!image.isEmpty());
+    arguments.replaceInStrings("IMAGE", image).replaceInStrings("PROJECT", dir.filePath("project"));
 
     const QString address = nextAddress();
     SimulatorThread sim;
@@ -240,14 +247,12 @@ void SetupCtlTest::firmware()
     QFETCH(QString, message);
 
     QTemporaryDir dir;
-    QFile image(dir.filePath("mcuimg.bin"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(QByteArray(5000, 'F'));
-    image.close();
+    const QString image = writeImage(dir);
+    QVERIFY(!image.isEmpty());
     SimulatorThread sim;
     const QString address = nextAddress();
     QVERIFY(sim.start(QHostAddress(address), {std::uint8_t(model), {}, 0, faults}));
-    const ZorCtlRun run = zorctl(address, {"firmware", image.fileName()});
+    const ZorCtlRun run = zorctl(address, {"firmware", image});
     QVERIFY2(run.exitCode == exitCode, run.err.constData());
     QVERIFY2(run.err.contains(message.toLocal8Bit()), run.err.constData());
 }
