@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
     ProjectStore store(dialogs, folder.path());
     store.openEditor();
     QFile source(folder.filePath("clip.mp3"));
-    if (!source.open(QIODevice::WriteOnly) || source.write(QByteArray(clipSize, 'M')) != clipSize)
+    if (!source.open(QIODevice::WriteOnly) || source.write(QByteArray("ID3\x04\0\0\0\0\0\0", 10) + QByteArray(clipSize - 10, 'M')) != clipSize)
         return 1;
     source.close();
     for (int n = 1; n <= clipCount; ++n)

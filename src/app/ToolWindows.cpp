@@ -6,6 +6,8 @@ ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &pla
     , audioEditor(session, dialogs, player, &monitor)
 {
     monitor.setSecondaryWindows(&setup, &audioEditor);
+    // Closing the monitor ends the program: the editor's unsaved project is offered first.
+    monitor.setCloseGuard([editor = &audioEditor] { return editor->mayLeave(); });
     QObject::connect(&setup, &SetupWindow::monitorLogLine, &monitor, &MonitorWindow::appendLog);
     // One volume: either slider moves the other; the monitor sends it.
     QObject::connect(&monitor, &MonitorWindow::volumePositionChanged, &audioEditor, &AudioEditorWindow::showVolumePosition);

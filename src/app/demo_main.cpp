@@ -42,7 +42,7 @@ public:
         if (!printing)
             return shown_.messageBox(text, caption, flags);
         QTextStream(stderr) << "box: " << caption << ": " << QString(text).replace('\n', ' ') << Qt::endl;
-        return flags == YesNoQuestion || flags == YesNoWarning ? No : Ok;
+        return asks(flags) ? No : Ok;
     }
     QString openFile(const QString &extension, const QString &filter) override
     {

@@ -5,6 +5,7 @@
 #include "ConfigurationStepText.h"
 #include "DeviceConfiguration.h"
 #include "EditorFiles.h"
+#include "Mp3Check.h"
 #include "NoDialogs.h"
 #include "ProjectStore.h"
 #include "UnitTexts.h"
@@ -57,7 +58,10 @@ public:
     {
         if (!exists())
             return folder() + " holds no project; start one with \"zorctl project new\"";
-        return take(store_.loadProject());
+        const EditorOutcome opened = store_.loadProject();
+        if (!opened.warning.isEmpty())
+            note(opened.warning);
+        return take(opened);
     }
     QString create()
     {
@@ -122,7 +126,10 @@ QJsonObject projectObject(CtlProject &project)
     for (int n = 1; n <= maxClipNumber; ++n)
         if (audio.isPresent(n))
             list.append(QJsonObject{{"number", n}, {"name", audio.slot(n).shortName}, {"source", audio.slot(n).sourcePath}});
-    return {{"mode", table.mode()}, {"entries", entries}, {"clips", list}};
+    QJsonObject shown{{"mode", table.mode()}, {"entries", entries}, {"clips", list}};
+    if (!project.store().tableDamage().isEmpty())
+        shown["damaged"] = project.store().tableDamage();
+    return shown;
 }
 
 void printProject(const QJsonObject &project, bool json)
@@ -166,6 +173,8 @@ int writeProject(const CtlOptions &options, const std::string &folder)
     CtlProject project(folder);
     if (const QString error = project.open(); !error.isEmpty())
         return fail(error);
+    if (!project.store().tableDamage().isEmpty())
+        return CtlUsage; // named when it opened
     CtlSession session(options);
     DeviceConfiguration device(project.store(), session.transfer);
     device.onStep = printStep;
@@ -274,8 +283,15 @@ void addProjectCommands(CLI::App &app, const CtlOptions &options, int &exitCode)
     addClip->add_option("N", *clipNumber, "Clip number")->required()->check(CLI::Range(1, maxClipNumber));
     addClip->add_option("FILE", *clipFile, "MP3 file")->required()->check(CLI::ExistingFile);
     addClip->callback([&exitCode, folder, clipNumber, clipFile] {
+        const QString source = QFileInfo(QString::fromStdString(*clipFile)).absoluteFilePath();
+        const FileRead head = readFileUpTo(source, mp3ProbeSize);
+        const QString refused = head.error.isEmpty() ? notMp3Reason(head.bytes, QDir::toNativeSeparators(source)) : head.error;
+        if (!refused.isEmpty()) {
+            note(refused);
+            exitCode = CtlUsage;
+            return;
+        }
         exitCode = changeProject(*folder, [&](CtlProject &p) {
-            const QString source = QFileInfo(QString::fromStdString(*clipFile)).absoluteFilePath();
             if (QFileInfo(source).size() > maxClipFileSize)
                 return QStringLiteral("Error!! : File Size > then Buffer 10MB");
             return p.take(p.store().addAudioFile(*clipNumber, QDir::toNativeSeparators(source)));

@@ -4,7 +4,13 @@
 #include "Dialogs.h"
 #include "ErrorReport.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+
+namespace {
+const QString saveQuestion = QStringLiteral("Save project before leave?");
+const QString saveCaption = QStringLiteral("Project Save");
+} // namespace
 
 AudioEditorPresenter::AudioEditorPresenter(AudioEditorView &view, Dialogs &dialogs)
     : view_(view)
@@ -18,11 +24,19 @@ void AudioEditorPresenter::showError(const QString &text)
     reportError(dialogs_, text);
 }
 
+void AudioEditorPresenter::showWarning(const QString &text)
+{
+    view_.showStatusText(text);
+    dialogs_.messageBox(text, QCoreApplication::applicationName(), Dialogs::Warning);
+}
+
 void AudioEditorPresenter::showOutcome(const EditorOutcome &outcome)
 {
     view_.appendLog(outcome.log);
     if (!outcome.ok())
         showError(outcome.error);
+    if (!outcome.warning.isEmpty())
+        showWarning(outcome.warning);
 }
 
 void AudioEditorPresenter::showStep(const ConfigurationStep &step)
@@ -82,15 +96,18 @@ void AudioEditorPresenter::showSaved(const EditorOutcome &outcome, const QString
 
 void AudioEditorPresenter::showProjectOpened(const EditorOutcome &outcome, const QString &folder)
 {
-    if (outcome.ok() && outcome.applied)
+    if (outcome.ok() && outcome.warning.isEmpty() && outcome.applied)
         view_.showStatusText(QStringLiteral("Project opened: ") + folder);
 }
 
 bool AudioEditorPresenter::askSaveBeforeLeaving()
 {
-    return dialogs_.messageBox(QStringLiteral("Save project before leave?"), QStringLiteral("Project Save"),
-                               Dialogs::YesNoWarning)
-           == Dialogs::Yes;
+    return dialogs_.messageBox(saveQuestion, saveCaption, Dialogs::YesNoWarning) == Dialogs::Yes;
+}
+
+int AudioEditorPresenter::askSaveBeforeClosing()
+{
+    return dialogs_.messageBox(saveQuestion, saveCaption, Dialogs::YesNoCancelWarning);
 }
 
 void AudioEditorPresenter::playingSource(const QString &path)

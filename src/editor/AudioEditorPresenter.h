@@ -35,8 +35,10 @@ public:
     void showSaved(const EditorOutcome &outcome, const QString &folder);
     // Replaces whatever named a file of the project before.
     void showProjectOpened(const EditorOutcome &outcome, const QString &folder);
-    // "Save project before leave?"; true for Yes.
+    // "Save project before leave?" on a job switch: Yes or No; true for Yes.
     bool askSaveBeforeLeaving();
+    // The same question when the window or the program closes, with Cancel to stay.
+    int askSaveBeforeClosing();
 
     void playingSource(const QString &path);
     void playingProject(const QString &path);
@@ -51,6 +53,7 @@ public:
 
 private:
     void showError(const QString &text);
+    void showWarning(const QString &text);
     // The text, and why the unit did not get it when it did not.
     void showSent(const QString &text, const ExchangeResult &sent);
 

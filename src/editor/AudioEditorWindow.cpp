@@ -2,8 +2,8 @@
 
 #include "ClipPlayer.h"
 #include "ClipText.h"
+#include "Dialogs.h"
 #include "InputRowLayout.h"
-#include "InputTestCode.h"
 #include "ScratchFolder.h"
 #include "StatusGauge.h"
 #include "UnitSession.h"
@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -106,6 +107,16 @@ bool AudioEditorWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == volumeSlider_ && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
         emit volumeReleased();
+    if (watched == grid_ && event->type() == QEvent::KeyPress) {
+        // Enter or F2 on a row adds a clip there, as a double click does.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_F2) {
+                onAddClipKey();
+                return true;
+            }
+        }
+    }
     if (watched == scrollBox_->viewport() && event->type() == QEvent::MouseButtonPress)
         scrollBox_->setFocus();
     auto *widget = qobject_cast<QWidget *>(watched);
@@ -159,7 +170,7 @@ void AudioEditorWindow::switchJob(EditorJob job)
 
 void AudioEditorWindow::enterDeviceJob()
 {
-    if (store_.isInitialised() && presenter_.askSaveBeforeLeaving())
+    if (store_.isInitialised() && store_.isModified() && presenter_.askSaveBeforeLeaving())
         showOutcome(store_.saveProject(rows_.rows(), alarmMode()));
     setJobControls(EditorJob::Device);
     playDeviceRadio_->setChecked(true);
@@ -199,6 +210,8 @@ void AudioEditorWindow::onReadDeviceClicked()
 
 void AudioEditorWindow::onLoadProjectClicked()
 {
+    if (!mayLeave())
+        return;
     const EditorOutcome opened = store_.chooseProjectDir();
     showOutcome(opened);
     presenter_.showProjectOpened(opened, store_.directories().activeDir);
@@ -228,85 +241,44 @@ void AudioEditorWindow::onDeleteAudioClicked()
         device_.deleteClipOnUnit(clipNumber);
 }
 
-// ---- playback and input test --------------------------------------------------------
-
-void AudioEditorWindow::onPlayClicked()
-{
-    const int clipNumber = currentClipNumber();
-    if (clipNumber == 0)
-        return;
-    const QString shortName = grid_->item(clipNumber - 1, 1)->text();
-    appendLog({shortName});
-    if (shortName.isEmpty())
-        return;
-    QString path;
-    if (playSourceRadio_->isChecked()) {
-        path = store_.audioList().slot(clipNumber).sourcePath;
-        presenter_.playingSource(path);
-    } else if (device_.job() == EditorJob::Device) {
-        presenter_.playingOnUnit(clipText(clipNumber), session_.link.playClip(std::uint8_t(clipNumber)));
-        return;
-    } else {
-        path = store_.directories().activeDir + clipFileName(clipNumber);
-        presenter_.playingProject(path);
-    }
-    if (player_.hasAudioOutput())
-        player_.play(path);
-    else
-        presenter_.noAudioOutput(path);
-}
-
-void AudioEditorWindow::onStopClicked()
-{
-    // A project clip plays on the PC: stop it there as well as on the unit.
-    if (playSourceRadio_->isChecked() || device_.job() == EditorJob::Project)
-        player_.stop();
-    if (playSourceRadio_->isChecked())
-        return;
-    presenter_.stoppedOnUnit(session_.link.stopPlayback());
-}
-
-void AudioEditorWindow::onChannelTestClicked()
-{
-    const QString input = testInputSelector_->currentText();
-    const std::optional<int> code = inputTestCode(input, alarmMode());
-    if (!code) {
-        presenter_.inputNotTestable(input);
-        return;
-    }
-    presenter_.testStarted(input, session_.link.channelTest(true, std::uint8_t(*code)));
-}
-
-void AudioEditorWindow::onStopTestClicked()
-{
-    presenter_.testStopped(session_.link.channelTest(false, 0));
-}
-
 void AudioEditorWindow::onModeChosen()
 {
+    store_.markEdited(); // the selector is quiet while a table is shown
     applyInputLayout(alarmMode());
 }
 
-// ---- volume -------------------------------------------------------------------------
-
-void AudioEditorWindow::onVolumeMoved(int position)
+void AudioEditorWindow::onAddClipKey()
 {
-    volumeLabel_->setText(QString::number(position));
-    emit volumeMoved(position);
+    if (const int clipNumber = currentClipNumber())
+        showOutcome(store_.addAudio(clipNumber));
 }
 
-void AudioEditorWindow::showVolumePosition(int position)
+// ---- leaving ------------------------------------------------------------------------
+
+bool AudioEditorWindow::mayLeave()
 {
-    if (!volumeSlider_)
-        return; // not built yet: it takes the volume when first shown
-    volumeSlider_->setValue(position);
-    volumeLabel_->setText(QString::number(position));
+    // The device job holds the unit's configuration, not a project; it is not saved here.
+    if (!grid_ || device_.job() != EditorJob::Project || !store_.isModified())
+        return true;
+    switch (presenter_.askSaveBeforeClosing()) {
+    case Dialogs::Yes: {
+        const EditorOutcome saved = store_.saveProject(rows_.rows(), alarmMode());
+        showOutcome(saved);
+        presenter_.showSaved(saved, store_.directories().activeDir);
+        return saved.ok(); // a failed save keeps the window, and the changes, open
+    }
+    case Dialogs::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
-void AudioEditorWindow::onWorkFolderCheckClicked()
+void AudioEditorWindow::reject()
 {
-    const QString folder = store_.directories().activeDir;
-    presenter_.workFolderChecked(folder, QDir().mkpath(folder));
+    // Escape and the window's close button both end here.
+    if (mayLeave())
+        QDialog::reject();
 }
 
 // ---- showing the models -------------------------------------------------------------

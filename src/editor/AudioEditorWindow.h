@@ -36,6 +36,9 @@ public:
     void endProgress(bool complete) override;
 
     void setVisible(bool visible) override;
+    // Before the window or the program closes: a project changed since it was last loaded
+    // or saved is offered for saving. False when the user stays, or the save failed.
+    bool mayLeave();
 
 signals:
     // The volume slider moved, and was released: the monitor window sends the volume.
@@ -59,17 +62,23 @@ public slots:
     void onModeChosen();
     void onVolumeMoved(int position);
     void onWorkFolderCheckClicked();
+    // Enter or F2 on the clip grid.
+    void onAddClipKey();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void reject() override;
 
 private:
     void createControls();
     QWidget *createJobBlock();
     QWidget *createAudioBlock();
     QWidget *createAlarmBlock();
+    // Tab walks the controls as they are laid out: left column top to bottom, then the
+    // alarm block's top line and its rows.
+    void setTabOrderByLayout();
     // The designed size where the screen has room for it; else the screen's available area,
     // the content scrolling inside.
     void fitToScreen();
@@ -103,6 +112,9 @@ private:
     QToolButton *loadProjectButton_ = nullptr;
     QToolButton *saveProjectButton_ = nullptr;
     QTableWidget *grid_ = nullptr;
+    QToolButton *playButton_ = nullptr;
+    QToolButton *stopButton_ = nullptr;
+    QToolButton *deleteButton_ = nullptr;
     QRadioButton *playSourceRadio_ = nullptr;
     QRadioButton *playProjectRadio_ = nullptr;
     QRadioButton *playDeviceRadio_ = nullptr;

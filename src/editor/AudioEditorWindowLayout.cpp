@@ -3,6 +3,7 @@
 
 #include "ClipText.h"
 #include "InputRowLayout.h"
+#include "KeyboardButton.h"
 #include "StatusGauge.h"
 #include "UnitSession.h"
 
@@ -51,6 +52,7 @@ QToolButton *namedButton(const QString &name, const QString &caption, const QStr
     button->setText(caption);
     button->setToolTip(hint);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    makeKeyboardButton(button);
     return button;
 }
 
@@ -77,6 +79,7 @@ void AudioEditorWindow::createControls()
     auto *area = new QScrollArea(this);
     area->setObjectName(QStringLiteral("EditorArea"));
     area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus); // a frame around the controls, not a stop of its own
     area->setWidgetResizable(true);
     area->setWidget(content);
 
@@ -103,6 +106,19 @@ void AudioEditorWindow::createControls()
     layout->addWidget(area, 1);
     layout->addWidget(statusBar_);
     showVolumePosition(session_.status.volume);
+    rows_.onEdited = [this] { store_.markEdited(); };
+    setTabOrderByLayout();
+}
+
+void AudioEditorWindow::setTabOrderByLayout()
+{
+    QList<QWidget *> chain{projectJobRadio_, deviceJobRadio_, writeDeviceButton_, readDeviceButton_, volumeSlider_,
+                           loadProjectButton_, saveProjectButton_, grid_, playButton_, stopButton_, deleteButton_,
+                           playSourceRadio_, playProjectRadio_, playDeviceRadio_, modeSelector_, testInputSelector_,
+                           channelTestButton_, stopTestButton_};
+    chain += rows_.focusChain();
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 QWidget *AudioEditorWindow::createJobBlock()
@@ -196,6 +212,8 @@ QWidget *AudioEditorWindow::createAudioBlock()
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setItemDelegate(new GridCellDelegate(grid_));
+    grid_->setTabKeyNavigation(false); // Tab leaves the grid; the arrows walk its rows
+    grid_->installEventFilter(this);   // Enter and F2 add a clip
     for (int row = 0; row < maxClipNumber; ++row) {
         grid_->setItem(row, 0, new QTableWidgetItem(clipText(row + 1)));
         grid_->setItem(row, 1, new QTableWidgetItem);
@@ -203,22 +221,22 @@ QWidget *AudioEditorWindow::createAudioBlock()
     grid_->setCurrentCell(0, 1); // "Play Audio" and "Delete audio file list" act at once
     connect(grid_, &QTableWidget::cellDoubleClicked, this, &AudioEditorWindow::onGridDoubleClicked);
 
-    auto *playButton = namedButton(QStringLiteral("SpeedButton4"), QString(), QStringLiteral("Play Audio"), group);
-    playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-    auto *stopButton = namedButton(QStringLiteral("SpeedButton5"), QString(), QStringLiteral("Stop Audio"), group);
-    stopButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    auto *deleteButton = namedButton(QStringLiteral("SpeedButton6"), QString(), QStringLiteral("Delete audio file list"), group);
-    deleteButton->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
-    connect(playButton, &QToolButton::clicked, this, &AudioEditorWindow::onPlayClicked);
-    connect(stopButton, &QToolButton::clicked, this, &AudioEditorWindow::onStopClicked);
-    connect(deleteButton, &QToolButton::clicked, this, &AudioEditorWindow::onDeleteAudioClicked);
+    playButton_ = namedButton(QStringLiteral("SpeedButton4"), QString(), QStringLiteral("Play Audio"), group);
+    playButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    stopButton_ = namedButton(QStringLiteral("SpeedButton5"), QString(), QStringLiteral("Stop Audio"), group);
+    stopButton_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    deleteButton_ = namedButton(QStringLiteral("SpeedButton6"), QString(), QStringLiteral("Delete audio file list"), group);
+    deleteButton_->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    connect(playButton_, &QToolButton::clicked, this, &AudioEditorWindow::onPlayClicked);
+    connect(stopButton_, &QToolButton::clicked, this, &AudioEditorWindow::onStopClicked);
+    connect(deleteButton_, &QToolButton::clicked, this, &AudioEditorWindow::onDeleteAudioClicked);
     playSourceRadio_ = namedRadio(QStringLiteral("RadioButton1"), QStringLiteral("Play Source"), group);
     playProjectRadio_ = namedRadio(QStringLiteral("RadioButton2"), QStringLiteral("Play Project"), group);
     playDeviceRadio_ = namedRadio(QStringLiteral("RadioButton3"), QStringLiteral("Play Device"), group);
     playSourceRadio_->setChecked(true);
 
     auto *buttons = new QHBoxLayout;
-    for (QWidget *widget : std::initializer_list<QWidget *>{playButton, stopButton, deleteButton, playSourceRadio_,
+    for (QWidget *widget : std::initializer_list<QWidget *>{playButton_, stopButton_, deleteButton_, playSourceRadio_,
                                                              playProjectRadio_, playDeviceRadio_})
         buttons->addWidget(widget);
     buttons->addStretch(1);
@@ -249,6 +267,7 @@ QWidget *AudioEditorWindow::createAlarmBlock()
     scrollBox_->setObjectName(QStringLiteral("ScrollBox1"));
     scrollBox_->setWidgetResizable(true);
     scrollBox_->viewport()->installEventFilter(this);
+    scrollBox_->setFocusPolicy(Qt::ClickFocus); // Tab goes to its rows, which scroll into sight
     auto *scrolled = new QWidget;
     auto *scrolledLayout = new QVBoxLayout(scrolled);
     scrolledLayout->setSpacing(0);

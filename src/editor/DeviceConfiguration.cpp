@@ -105,6 +105,8 @@ EditorOutcome DeviceConfiguration::readAlarmTableFromDevice()
     const DeviceFileRead read = readDeviceFile(alarmTableFileName, alarmTableSize);
     if (read.ok())
         store_.alarmTable().replaceLeadingBytes(read.bytes, alarmTableFileName);
+    if (read.ok() && read.bytes.size() == alarmTableSize)
+        store_.takeWholeTable();
     EditorOutcome outcome = store_.reapplyAlarmTable();
     if (read.ok())
         outcome.log.append(hexDumpLines(read.bytes, maxHexLines));
@@ -162,6 +164,11 @@ bool DeviceConfiguration::writeClip(const QString &path, DeviceWriteResult &resu
 DeviceWriteResult DeviceConfiguration::writeDevice(const InputRows &rows, int alarmMode)
 {
     DeviceWriteResult result;
+    // A table built on a damaged one would replace the unit's with whatever could be read.
+    if (!store_.tableDamage().isEmpty()) {
+        result.error = store_.tableDamage();
+        return result;
+    }
     result.log = store_.alarmTable().buildAlarmTable(rows, alarmMode);
     // The list is read again from its file, which is what goes to the unit.
     const EditorOutcome listLoaded = store_.loadAudioListImage();

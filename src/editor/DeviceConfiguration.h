@@ -37,7 +37,7 @@ struct ConfigurationStep {
 
 struct DeviceWriteResult {
     QStringList log;
-    QString error;       // the PC's list file could not be read: nothing was sent
+    QString error;       // the table is damaged or the PC's list file could not be read: nothing was sent
     QStringList missing; // clip files that were not there
     QStringList written; // names on the unit, in write order
     QStringList refused; // files the unit did not take, in write order (clips by their path)
@@ -76,7 +76,7 @@ public:
     // "plist.cfg" built from the rows, "m3fn.txt", the clips, then command 69.
     // In the project job every clip file is checked first: a missing one stops the write
     // before anything is sent. In the device job only clips waiting in the scratch folder
-    // go, each removed there once the unit took it.
+    // go, each removed there once the unit took it. A damaged table sends nothing.
     DeviceWriteResult writeDevice(const InputRows &rows, int alarmMode);
 
     EditorOutcome readDevice();

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace {
 constexpr int columnSpacing = 6;
@@ -62,6 +63,7 @@ QWidget *InputRowEditors::createRow(int row, QWidget *parent)
         selector->setFixedWidth(widths.selector);
         widgets.clipSelectors[i] = selector;
         layout->addWidget(selector);
+        QObject::connect(selector, &QComboBox::currentIndexChanged, selector, [this] { edited(); });
     }
     widgets.repeatEdit = new QLineEdit(QStringLiteral("1"), panel);
     widgets.repeatEdit->setObjectName(QString::fromLatin1(names.repeatEdit));
@@ -70,6 +72,8 @@ QWidget *InputRowEditors::createRow(int row, QWidget *parent)
     widgets.alarmCheckBox = new QCheckBox(alarmOutputCaption, panel);
     widgets.alarmCheckBox->setObjectName(QString::fromLatin1(names.alarmCheckBox));
     widgets.alarmCheckBox->setFixedWidth(widths.alarm);
+    QObject::connect(widgets.repeatEdit, &QLineEdit::textChanged, widgets.repeatEdit, [this] { edited(); });
+    QObject::connect(widgets.alarmCheckBox, &QCheckBox::toggled, widgets.alarmCheckBox, [this] { edited(); });
     layout->addWidget(widgets.repeatEdit);
     layout->addWidget(widgets.alarmCheckBox);
     layout->addStretch(1);
@@ -102,6 +106,7 @@ void InputRowEditors::setSelectorItems(const QStringList &items)
 {
     for (RowWidgets &row : rows_) {
         for (QComboBox *selector : row.clipSelectors) {
+            const QSignalBlocker quiet(selector);
             selector->clear();
             selector->addItems(items);
         }
@@ -112,8 +117,13 @@ void InputRowEditors::showRows(const InputRows &rows)
 {
     for (int k = 0; k < inputRowCount; ++k) {
         RowWidgets &widgets = rows_[k];
-        for (int i = 0; i < clipsPerEntry; ++i)
-            widgets.clipSelectors[i]->setCurrentIndex(widgets.clipSelectors[i]->findText(rows[k].clipTexts[i]));
+        for (int i = 0; i < clipsPerEntry; ++i) {
+            QComboBox *selector = widgets.clipSelectors[i];
+            const QSignalBlocker quiet(selector);
+            selector->setCurrentIndex(selector->findText(rows[k].clipTexts[i]));
+        }
+        const QSignalBlocker quietRepeat(widgets.repeatEdit);
+        const QSignalBlocker quietAlarm(widgets.alarmCheckBox);
         widgets.repeatEdit->setText(rows[k].repeatText);
         widgets.alarmCheckBox->setChecked(rows[k].alarmOutput);
     }
@@ -143,4 +153,21 @@ void InputRowEditors::applyLayout(const InputLayout &layout)
 void InputRowEditors::setCaption(int row, const QString &caption)
 {
     rows_[row].caption->setText(caption);
+}
+
+QList<QWidget *> InputRowEditors::focusChain() const
+{
+    QList<QWidget *> chain;
+    for (const RowWidgets &row : rows_) {
+        for (QComboBox *selector : row.clipSelectors)
+            chain << selector;
+        chain << row.repeatEdit << row.alarmCheckBox;
+    }
+    return chain;
+}
+
+void InputRowEditors::edited() const
+{
+    if (onEdited)
+        onEdited();
 }

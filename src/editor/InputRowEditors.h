@@ -5,7 +5,10 @@
 
 #include <QStringList>
 
+#include <QList>
+
 #include <array>
+#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -24,12 +27,16 @@ public:
     // up with rows that sit inside a frame.
     QWidget *createHeader(QWidget *parent, int indent = 0) const;
 
+    // Called for every change of a row's controls but those made by the two below.
+    std::function<void()> onEdited;
     void setSelectorItems(const QStringList &items);
     void showRows(const InputRows &rows);
     InputRows rows() const;
     // Shows the rows of a mode and model; the first group's captions follow the mode.
     void applyLayout(const InputLayout &layout);
     void setCaption(int row, const QString &caption);
+    // Every row's controls, row by row, in the order they stand.
+    QList<QWidget *> focusChain() const;
 
 private:
     struct Columns {
@@ -48,6 +55,7 @@ private:
 
     // Measured once, from the font of the first row's parent.
     const Columns &columns(const QWidget *reference) const;
+    void edited() const;
 
     mutable std::optional<Columns> columns_;
     std::array<RowWidgets, inputRowCount> rows_;

@@ -3,6 +3,7 @@
 #include "AudioListFile.h"
 #include "Dialogs.h"
 #include "EditorFiles.h"
+#include "Mp3Check.h"
 #include "ProjectPointerFile.h"
 
 #include <QDir>
@@ -78,6 +79,8 @@ EditorOutcome ProjectStore::resetProject()
 {
     table_.reset();
     list_.clearAll();
+    modified_ = false;
+    tableDamage_.clear();
     EditorOutcome outcome;
     outcome.applied = applyAlarmTable(outcome.log);
     return outcome;
@@ -89,13 +92,14 @@ struct ProjectStore::ProjectFiles {
     QByteArray listImage;
     AlarmTable table;
     qsizetype tableLength = 0;
-    QString error; // why the project cannot be taken
+    QString error;       // why the project cannot be taken
+    QString tableDamage; // why its table must not be sent
 };
 
 ProjectStore::ProjectFiles ProjectStore::readProjectFiles(const QString &dir) const
 {
+    // A short table's missing bytes read as a fresh table's, never as the project's before.
     ProjectFiles files;
-    files.table = table_; // a short table replaces only the leading bytes
     const QString listPath = dir + audioListFileName;
     const QString tablePath = dir + alarmTableFileName;
     const bool hasList = QFileInfo::exists(listPath);
@@ -114,6 +118,13 @@ ProjectStore::ProjectFiles ProjectStore::readProjectFiles(const QString &dir) co
         const FileRead file = readFileUpTo(tablePath, alarmTableSize);
         files.error = file.error.isEmpty() ? files.table.replaceLeadingBytes(file.bytes, tablePath) : file.error;
         files.tableLength = file.bytes.size();
+        if (files.tableLength < alarmTableSize)
+            files.tableDamage = QStringLiteral("%1 has %2 bytes, but an alarm table has %3: the table is damaged. "
+                                               "What could be read of it is shown; it is not written to the unit "
+                                               "until the project is saved again.")
+                                    .arg(tablePath)
+                                    .arg(files.tableLength)
+                                    .arg(alarmTableSize);
     }
     return files;
 }
@@ -129,6 +140,9 @@ EditorOutcome ProjectStore::takeProject(const ProjectFiles &files)
     table_ = files.table;
     outcome.log.append(QStringLiteral("plist_fname Len: %1").arg(files.tableLength));
     outcome.applied = applyAlarmTable(outcome.log);
+    modified_ = false;
+    tableDamage_ = files.tableDamage;
+    outcome.warning = files.tableDamage;
     return outcome;
 }
 
@@ -168,6 +182,10 @@ EditorOutcome ProjectStore::saveProject(const InputRows &rows, int alarmMode)
     const QString tablePath = activePath(alarmTableFileName);
     const QString listPath = activePath(audioListFileName);
     outcome.error = replaceFilesTogether({{tablePath, table_.image()}, {listPath, audioListBytes(list_)}});
+    if (outcome.ok()) {
+        modified_ = false;
+        tableDamage_.clear();
+    }
     outcome.log.append(QStringLiteral("plist fname: ") + tablePath);
     outcome.log.append(QStringLiteral("M3FN fname: ") + listPath);
     return outcome;
@@ -279,6 +297,9 @@ EditorOutcome ProjectStore::copyClipFile(const QString &sourcePath, const QStrin
         return failure(source.error);
     if (source.bytes.size() > maxClipFileSize)
         return failure(QStringLiteral("File Size > then Buffer 10MB"));
+    // The unit would store anything else and never play it.
+    if (const QString notMp3 = notMp3Reason(source.bytes, sourcePath); !notMp3.isEmpty())
+        return failure(notMp3);
     return failure(writeFileAtomically(localPath, source.bytes));
 }
 
@@ -327,6 +348,7 @@ EditorOutcome ProjectStore::addAudioFile(int clipNumber, const QString &path)
         return outcome;
 
     list_ = changed;
+    modified_ = true;
     outcome.log.append(QStringLiteral("Short_FN: ") + list_.slot(clipNumber).shortName);
     outcome.applied = applyAlarmTable(outcome.log);
     outcome.append(saveAudioList());
@@ -347,6 +369,7 @@ EditorOutcome ProjectStore::deleteAudio(int clipNumber)
 
     list_.clear(clipNumber);
     table_.clearClipReferences(clipNumber);
+    modified_ = true;
     outcome.applied = applyAlarmTable(outcome.log);
     outcome.append(saveAudioList());
     return outcome;

@@ -35,6 +35,14 @@ public:
     // The raw bytes of the active "m3fn.txt" as last loaded, for sending to the unit.
     const QByteArray &audioListImage() const { return listImage_; }
     bool isInitialised() const { return initialised_; }
+    // Whether the clips or the rows changed since the project was last loaded or saved.
+    bool isModified() const { return modified_; }
+    // The window calls this for every change the user makes to the rows or the mode.
+    void markEdited() { modified_ = true; }
+    // Why the table held now must not go to the unit: it came from a "plist.cfg" that is
+    // not a whole table. Empty when it may; saving a table, or taking a whole one, clears it.
+    const QString &tableDamage() const { return tableDamage_; }
+    void takeWholeTable() { tableDamage_.clear(); }
 
     // First activation only: the project named by "PRJ.cfg" (or the default one) is
     // opened and the folders are made. Later calls do nothing.
@@ -44,7 +52,8 @@ public:
     // Opens the project in activeDir; without both files it is an empty project. A file
     // that is there but cannot be taken (unreadable, too large, not UTF-8) refuses the
     // project: it opens empty, says why, and nothing is written into that folder until
-    // another project was opened.
+    // another project was opened. A table shorter than a whole one opens with a warning
+    // and is damaged (tableDamage).
     EditorOutcome loadProject();
     // Both files are built and checked before either replaces its old one; a failure
     // leaves both as they were.
@@ -62,7 +71,7 @@ public:
     PickedAudio pickAudioFile();
     // Asks for a file and makes it clip n, copied into activeDir as "NNN.mp3".
     EditorOutcome addAudio(int clipNumber);
-    // Makes the file clip n without asking.
+    // Makes the file clip n without asking. Only an MP3 file is taken.
     EditorOutcome addAudioFile(int clipNumber, const QString &path);
     // Removes clip n here: its local file, its slot and every use in the table.
     EditorOutcome deleteAudio(int clipNumber);
@@ -89,6 +98,8 @@ private:
     AlarmTable table_;
     QByteArray listImage_;
     bool initialised_ = false;
+    bool modified_ = false;
+    QString tableDamage_;
     // The folder whose project was refused, and why; its files are never written.
     QString refusedDir_;
     QString refusal_;

@@ -10,6 +10,7 @@
 #include "StatusPanels.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -74,6 +75,15 @@ void MonitorWindow::showEvent(QShowEvent *event)
     // Activation need not happen (no window manager, offscreen): the first show stands in for it,
     // once the window is up and the message loop runs.
     QMetaObject::invokeMethod(this, &MonitorWindow::onFirstActivation, Qt::QueuedConnection);
+}
+
+void MonitorWindow::closeEvent(QCloseEvent *event)
+{
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void MonitorWindow::onFirstActivation()

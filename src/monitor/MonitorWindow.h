@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class ClickableImage;
 class Dialogs;
 class IndicatorShape;
@@ -33,6 +35,8 @@ public:
 
     // The setup and audio editor windows, opened modally from the window's images.
     void setSecondaryWindows(QDialog *setupWindow, QDialog *audioEditorWindow);
+    // Asked before the window closes, which ends the program; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     // What the Units window offers to scan; the PC's own subnets unless set.
     void setScanSubnets(const QStringList &subnets);
 
@@ -85,6 +89,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -108,6 +113,7 @@ private:
     bool firstActivationQueued_ = false;
     QDialog *setupWindow_ = nullptr;
     QDialog *audioEditorWindow_ = nullptr;
+    std::function<bool()> closeGuard_;
     LogViewer *logViewer_ = nullptr;     // made when first asked for
     UnitsWindow *unitsWindow_ = nullptr; // the same
     QStringList scanSubnets_;

@@ -8,7 +8,7 @@ class NoDialogs : public Dialogs {
 public:
     int messageBox(const QString &, const QString &, int flags) override
     {
-        return flags == YesNoQuestion || flags == YesNoWarning ? No : Ok;
+        return asks(flags) ? No : Ok;
     }
     QString openFile(const QString &, const QString &) override { return {}; }
     QString chooseFolder(const QString &, const QString &) override { return {}; }

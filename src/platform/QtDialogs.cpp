@@ -23,6 +23,7 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, int flags
         break;
     case Warning:
     case YesNoWarning:
+    case YesNoCancelWarning:
         box.setIcon(QMessageBox::Warning);
         break;
     case Information:
@@ -32,19 +33,32 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, int flags
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    const bool question = flags == YesNoQuestion || flags == YesNoWarning;
-    box.setStandardButtons(question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
-    if (question)
+    const bool question = asks(flags);
+    if (flags == YesNoCancelWarning) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else if (question) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
     // A message box sizes itself by its text: a short text would elide a long caption in the title bar.
     // The box lays itself out anew for icons and buttons, so this comes last.
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addItem(new QSpacerItem(captionWidth(caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     const int answer = box.exec();
-    if (question)
-        return answer == QMessageBox::Yes ? Yes : No;
-    return Ok;
+    switch (answer) {
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    case QMessageBox::Cancel:
+        return Cancel;
+    default:
+        return question ? No : Ok;
+    }
 }
 
 QString QtDialogs::openFile(const QString &defaultExtension, const QString &filter)

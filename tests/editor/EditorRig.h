@@ -2,6 +2,7 @@
 
 #include "DeviceConfiguration.h"
 #include "LinkDoubles.h"
+#include "Mp3Fixture.h"
 #include "ProjectStore.h"
 #include "SimulatorThread.h"
 
@@ -50,7 +51,7 @@ struct EditorRig : LinkDoubles {
     void addClip(int n, qsizetype size = 3000)
     {
         const EditorOutcome added = store.addAudioFile(n, sourceFile(QStringLiteral("tone%1.mp3").arg(n),
-                                                                       QByteArray(size, char('A' + n))));
+                                                                       mp3Content(size, char('A' + n))));
         QVERIFY2(added.ok(), qPrintable(added.error));
     }
     QStringList uploadedNames()

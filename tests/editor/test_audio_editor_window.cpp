@@ -3,6 +3,7 @@
 #include "AudioListFile.h"
 #include "InputRowLayout.h"
 #include "LinkDoubles.h"
+#include "Mp3Fixture.h"
 #include "NoDialogs.h"
 #include "ProjectPointerFile.h"
 #include "RecordingClipPlayer.h"
@@ -63,7 +64,7 @@ struct WindowRig : LinkDoubles {
     QString sourceClip(const QString &name)
     {
         QFile file(folder.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(2000, 'M')) != 2000)
+        if (!file.open(QIODevice::WriteOnly) || file.write(mp3Content(2000, 'M')) != 2000)
             qFatal("cannot write a clip");
         return file.fileName();
     }
@@ -75,9 +76,11 @@ struct WindowRig : LinkDoubles {
     }
     QString statusText() const { return statusLabel()->text(); }
     QLabel *statusLabel() const { return window->findChild<QStatusBar *>("StatusBar1")->findChild<QLabel *>(); }
-    void enterDeviceJob()
+    // Only a project changed since it was opened or saved is offered for saving.
+    void enterDeviceJob(bool projectChanged)
     {
-        dialogs.expectMessageBox("Save project before leave?", "Project Save", Dialogs::YesNoWarning, Dialogs::No);
+        if (projectChanged)
+            dialogs.expectMessageBox("Save project before leave?", "Project Save", Dialogs::YesNoWarning, Dialogs::No);
         click("RadioButton4");
     }
     QString workDir() const { return QDir::toNativeSeparators(folder.path() + "/work/"); }
@@ -254,7 +257,7 @@ private slots:
         QFETCH(bool, deviceJob);
         WindowRig rig;
         if (deviceJob)
-            rig.enterDeviceJob();
+            rig.enterDeviceJob(false);
         rig.control<QLineEdit>("Edit2")->setText("7");
         rig.click(deviceJob ? "RadioButton4" : "RadioButton5"); // no box, no reload
         QCOMPARE(rig.control<QLineEdit>("Edit2")->text(), "7");
@@ -276,7 +279,7 @@ private slots:
         if (fromUnit) {
             rig.sim.unit().setFile(FileArea::Sd, "plist.cfg", tableWithMode(9));
             rig.sim.unit().setFile(FileArea::Sd, "m3fn.txt", list);
-            rig.enterDeviceJob();
+            rig.enterDeviceJob(false);
         } else {
             writeFile(rig.folder.filePath("work/plist.cfg"), tableWithMode(9));
             writeFile(rig.folder.filePath("work/m3fn.txt"), list);
@@ -301,7 +304,7 @@ private slots:
         if (fromUnit) {
             rig.sim.unit().setFile(FileArea::Sd, "plist.cfg", tableWithMode(0));
             rig.sim.unit().setFile(FileArea::Sd, "m3fn.txt", list);
-            rig.enterDeviceJob();
+            rig.enterDeviceJob(false);
         } else {
             writeFile(rig.folder.filePath("work/plist.cfg"), tableWithMode(0));
             writeFile(rig.folder.filePath("work/m3fn.txt"), list);
@@ -366,10 +369,14 @@ private slots:
         rig.addClip(1, rig.sourceClip("a.mp3"));
         rig.click("SpeedButton4"); // a file of this project in status panel 0
         for (const QString &name : clicks) {
-            if (name == "SpeedButton7")
+            if (name == "SpeedButton7") {
+                // The clip added made the project one that is not saved.
+                rig.dialogs.expectMessageBox("Save project before leave?", "Project Save", Dialogs::YesNoCancelWarning,
+                                             Dialogs::No);
                 rig.dialogs.expectChooseFolder(rig.folder.filePath("other"));
+            }
             if (name == "RadioButton4")
-                rig.enterDeviceJob();
+                rig.enterDeviceJob(true);
             else
                 rig.click(qPrintable(name));
         }

@@ -1,5 +1,6 @@
 // zorctl's project commands as a black box, against a simulated unit.
 #include "AudioListFile.h"
+#include "Mp3Fixture.h"
 #include "ProjectStore.h"
 #include "ScriptedDialogs.h"
 #include "SimulatorThread.h"
@@ -33,7 +34,7 @@ QString makeProject(const QTemporaryDir &folder)
 {
     const QString project = folder.filePath("project");
     QFile clip(folder.filePath("tone.mp3"));
-    if (!clip.open(QIODevice::WriteOnly) || clip.write(QByteArray(5000, 'T')) != 5000)
+    if (!clip.open(QIODevice::WriteOnly) || clip.write(mp3Content(5000, 'T')) != 5000)
         qFatal("cannot write a clip");
     clip.close();
     const QList<QStringList> steps = {
@@ -95,7 +96,7 @@ private slots:
         const ZorCtlRun written = zorctl({"--address", address, "project", "write", project});
         QCOMPARE(written.exitCode, 0);
         QVERIFY(written.err.contains("SendMP3File : "));
-        QTRY_COMPARE(sim.unit().file(FileArea::Sd, "005.mp3").value_or(""), QByteArray(5000, 'T'));
+        QTRY_COMPARE(sim.unit().file(FileArea::Sd, "005.mp3").value_or(""), mp3Content(5000, 'T'));
 
         const QString copy = folder.filePath("copy");
         QCOMPARE(zorctl({"--address", address, "project", "read", copy}).exitCode, 0);
@@ -198,7 +199,7 @@ private slots:
         listFile.close();
         const QString crFile = folder.filePath("a\rb.mp3");
         QFile cr(crFile);
-        QVERIFY(cr.open(QIODevice::WriteOnly));
+        QVERIFY(cr.open(QIODevice::WriteOnly) && cr.write(mp3Content(100, 'x')) == 100);
         cr.close();
         const QByteArray before = fileBytes(table) + fileBytes(list);
 

@@ -1,5 +1,6 @@
 #include "AudioListFile.h"
 #include "InputRowLayout.h"
+#include "Mp3Fixture.h"
 #include "ProjectPointerFile.h"
 #include "ProjectStore.h"
 #include "ScriptedDialogs.h"
@@ -368,8 +369,7 @@ void EditorModelsTest::addAudio()
     QFETCH(QString, error);
 
     const QString source = inBase(name);
-    QByteArray content(size, '\0');
-    content[0] = 'I';
+    const QByteArray content = mp3Content(size, '\0');
     writeAll(source, content);
     writeAll(project + "012.mp3", "previous clip");
 

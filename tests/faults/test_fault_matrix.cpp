@@ -6,6 +6,7 @@
 #include "LocationPlan.h"
 #include "ModbusRtuPlan.h"
 #include "ModbusTcpPlan.h"
+#include "Mp3Fixture.h"
 #include "MonitorPresenter.h"
 #include "ProjectStore.h"
 #include "RecordingMonitorView.h"
@@ -249,7 +250,7 @@ QString writeTruth(Rig &rig, const DeviceWriteResult &result, const QList<int> &
     for (int n : clips) {
         const QString name = QStringLiteral("%1.mp3").arg(n, 3, 10, QChar('0'));
         const QString local = rig.store.directories().activeDir + name;
-        const bool onUnit = rig.sd(name) == QByteArray(3000, char('A' + n));
+        const bool onUnit = rig.sd(name) == mp3Content(3000, char('A' + n));
         if (!QFile::exists(local) && !onUnit)
             return "clip " + name + " removed on the PC but not on the unit";
         if (result.ok() && !onUnit)
@@ -266,11 +267,11 @@ Operation writeOp(bool deviceJob)
     return [deviceJob](Rig &rig) {
         const UnitFaults faults = rig.faults;
         rig.sim.setFaults({});
-        rig.unit().setFile(FileArea::Sd, "001.mp3", QByteArray(3000, 'B'));
-        rig.store.addAudioFile(1, rig.source("a.mp3", QByteArray(3000, 'B')));
+        rig.unit().setFile(FileArea::Sd, "001.mp3", mp3Content(3000, 'B'));
+        rig.store.addAudioFile(1, rig.source("a.mp3", mp3Content(3000, 'B')));
         if (deviceJob && !rig.device.enterDeviceJob().ok())
             return QStringLiteral("set-up: device job not entered");
-        rig.store.addAudioFile(2, rig.source("b.mp3", QByteArray(3000, 'C')));
+        rig.store.addAudioFile(2, rig.source("b.mp3", mp3Content(3000, 'C')));
         const int writtenBefore = rig.state().configurationWrittenCount;
         rig.sim.setFaults(faults);
         rig.clock.start(); // the device job's own read above is not the write's

@@ -43,7 +43,7 @@ done
 
 project=$work/project
 "$zorctl" project new "$project" >/dev/null
-head -c 4000 /dev/zero > "$work/chime.mp3"
+{ printf 'ID3\4\0\0\0\0\0\0'; head -c 3990 /dev/zero; } > "$work/chime.mp3"  # an ID3 tag: the editor takes MP3 only
 "$zorctl" project add-clip "$project" 1 "$work/chime.mp3" >/dev/null
 "$zorctl" project input "$project" 0 --clips 1 --repeat 2 >/dev/null
 mkdir "$work/backups"

@@ -322,7 +322,7 @@ def project_checks(run, unit, work):
     clip_a = os.path.join(work, "door bell.mp3")
     clip_b = os.path.join(work, "siren.mp3")
     a_bytes = b"ID3" + bytes(range(256)) * 5
-    b_bytes = bytes((i * 13) & 0xFF for i in range(3000))
+    b_bytes = b"ID3\x04\x00\x00\x00\x00\x00\x00" + bytes((i * 13) & 0xFF for i in range(2990))
     for path, data in ((clip_a, a_bytes), (clip_b, b_bytes)):
         with open(path, "wb") as f:
             f.write(data)

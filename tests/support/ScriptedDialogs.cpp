@@ -77,7 +77,9 @@ int ScriptedDialogs::messageBox(const QString &text, const QString &caption, int
     Expected taken;
     if (takeExpected(Kind::MessageBox, describeBox(text, caption, flags), taken))
         return taken.answer;
-    return flags == YesNoQuestion ? No : Ok;
+    if (flags == YesNoCancelWarning)
+        return Cancel;
+    return asks(flags) ? No : Ok;
 }
 
 QString ScriptedDialogs::openFile(const QString &defaultExtension, const QString &filter)
