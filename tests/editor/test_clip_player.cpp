@@ -1,31 +1,13 @@
 // The Qt player decodes a real MP3, made here from a generated tone with lame.
 #include "QtClipPlayer.h"
+#include "ToneWav.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
-#include <cmath>
 
 namespace {
-// Half a second of a 440 Hz sine, 16-bit mono, 22050 Hz.
-QByteArray toneWav()
-{
-    constexpr int rate = 22050, samples = rate / 2;
-    QByteArray data(samples * 2, '\0');
-    for (int i = 0; i < samples; ++i)
-        qToLittleEndian<qint16>(qint16(8000 * std::sin(2 * M_PI * 440 * i / rate)), data.data() + 2 * i);
-    QByteArray header("RIFF....WAVEfmt ");
-    auto put32 = [&header](quint32 v) { char b[4]; qToLittleEndian(v, b); header.append(b, 4); };
-    auto put16 = [&header](quint16 v) { char b[2]; qToLittleEndian(v, b); header.append(b, 2); };
-    put32(16); put16(1); put16(1); put32(rate); put32(rate * 2); put16(2); put16(16);
-    header.append("data");
-    put32(quint32(data.size()));
-    qToLittleEndian<quint32>(quint32(header.size() - 8 + data.size()), header.data() + 4);
-    return header + data;
-}
-
 bool writeText(const QString &path)
 {
     QFile file(path);
