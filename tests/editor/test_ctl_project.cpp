@@ -2,6 +2,7 @@
 #include "AudioListFile.h"
 #include "Mp3Fixture.h"
 #include "ProjectStore.h"
+#include "ToneWav.h"
 #include "ScriptedDialogs.h"
 #include "SimulatorThread.h"
 
@@ -149,13 +150,14 @@ private slots:
     // Commands that must refuse, keep a byte they do not own, or tell what a save drops.
     void projectCommandsKeepWhatTheyDoNotChange_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // "DIR": the project, "CRFILE": a clip named a<CR>b.mp3
+        // "DIR": the project, "CRFILE": a clip named a<CR>b.mp3, "WAVFILE": a WAV file named fire.wav
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("prepare");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("err");
         QTest::addColumn<QString>("out");
         QTest::addColumn<bool>("unchanged"); // both project files byte-identical
-        QTest::addColumn<int>("mode");       // byte 8 afterwards
+        QTest::addColumn<int>("mode");       // byte 8 afterwards; -1: the table is too short to have one
 
         QTest::newRow("new on a project") << QStringList{"project", "new", "DIR"} << "" << 2
                                           << "already holds a project" << "" << true << 4;
@@ -168,6 +170,15 @@ private slots:
                                      << "" << "" << false << 9;
         QTest::newRow("add-clip with a CR") << QStringList{"project", "add-clip", "DIR", "7", "CRFILE"} << "" << 1
                                             << "control character" << "" << true << 4;
+        QTest::newRow("add-clip of a WAV file") << QStringList{"project", "add-clip", "DIR", "7", "WAVFILE"} << "" << 2
+                                                << "fire.wav is not an MP3 file: it is a WAV file" << "" << true << 4;
+        const QString damaged = "plist.cfg has 7 bytes, but an alarm table has 512: the table is damaged";
+        QTest::newRow("show of a damaged table") << QStringList{"project", "show", "DIR"} << "short table" << 0 << damaged
+                                                 << "mode: 0" << true << -1;
+        QTest::newRow("write of a damaged table") << QStringList{"--address", "127.0.5.99", "project", "write", "DIR"}
+                                                  << "short table" << 2 << damaged << "" << true << -1;
+        QTest::newRow("a change saves a damaged table whole")
+            << QStringList{"project", "input", "DIR", "0", "--repeat", "2"} << "short table" << 0 << damaged << "" << false << 0;
         QTest::newRow("show escapes a list line") << QStringList{"project", "show", "DIR"} << "escape line" << 0 << ""
                                                   << R"(clip 003: \x1b]0;owned\x07x (/m/\x1b]0;owned\x07x.mp3))" << true << 4;
         QTest::newRow("mode on a list too long to save") << QStringList{"project", "mode", "DIR", "6"} << "long list" << 1
@@ -185,6 +196,10 @@ private slots:
         QTemporaryDir folder;
         const QString project = makeProject(folder);
         const QString table = project + "/plist.cfg", list = project + "/m3fn.txt";
+        if (prepare == "short table") {
+            QFile file(table);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("5A3577A") == 7);
+        }
         if (prepare == "mode 9") {
             QFile file(table);
             QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(8) && file.putChar(9));
@@ -201,15 +216,22 @@ private slots:
         QFile cr(crFile);
         QVERIFY(cr.open(QIODevice::WriteOnly) && cr.write(mp3Content(100, 'x')) == 100);
         cr.close();
+        const QString wavFile = folder.filePath("fire.wav");
+        QFile wav(wavFile);
+        QVERIFY(wav.open(QIODevice::WriteOnly) && wav.write(toneWav()) > 0);
+        wav.close();
         const QByteArray before = fileBytes(table) + fileBytes(list);
 
-        const ZorCtlRun run = zorctl(arguments.replaceInStrings("DIR", project).replaceInStrings("CRFILE", crFile));
+        const ZorCtlRun run = zorctl(arguments.replaceInStrings("DIR", project).replaceInStrings("CRFILE", crFile)
+                                         .replaceInStrings("WAVFILE", wavFile));
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(err.toUtf8()), run.err.constData());
         QVERIFY2(run.out.contains(out.toUtf8()), run.out.constData());
         QVERIFY(!run.out.contains('\x1b') && !run.err.contains('\x1b'));
         QCOMPARE(fileBytes(table) + fileBytes(list) == before, unchanged);
-        QCOMPARE(int(fileBytes(table).at(8)), mode);
+        if (mode >= 0)
+            QCOMPARE(int(fileBytes(table).at(8)), mode);
+        QCOMPARE(fileBytes(table).size(), mode >= 0 ? 512 : 7);
     }
 
     // The unit's table may be short and carry a mode the tool does not know; its list a CR
