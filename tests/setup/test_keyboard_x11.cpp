@@ -70,6 +70,18 @@ struct MonitorRig {
         window = std::make_unique<MonitorWindow>(*session, dialogs);
         window->setSecondaryWindows(&setup, &editor);
     }
+
+    // Shows the window, lets its first activation queue the device information and sends it.
+    bool linkUp()
+    {
+        window->show();
+        window->activateWindow(); // bare X activates no window of itself
+        if (!QTest::qWaitForWindowActive(window.get()) || !QTest::qWaitFor([this] { return session->link.pending.code == 33; }))
+            return false;
+        window->onPollTick();
+        sim.unit().clearReceivedFrames();
+        return session->status.linked;
+    }
 };
 
 // Requests on the command channel from their code on: short ones whole, announcements by name.
@@ -157,11 +169,7 @@ void KeyboardX11Test::tabFollowsTheLayout()
     QFETCH(QStringList, chain);
     if (window == "monitor") {
         MonitorRig rig;
-        rig.window->show();
-        rig.window->activateWindow(); // bare X activates no window of itself
-        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
-        QTRY_VERIFY(rig.session->link.pending.code == 33); // the first activation has run
-        rig.window->onPollTick();
+        QVERIFY(rig.linkUp());
         rig.window->findChild<QWidget *>(chain.first())->setFocus(Qt::TabFocusReason);
         QCOMPARE(tabChain(*rig.window), chain);
     } else {
@@ -217,13 +225,7 @@ void KeyboardX11Test::everyActionByKeyboard()
 
     if (window == "monitor") {
         MonitorRig rig;
-        rig.window->show();
-        rig.window->activateWindow(); // bare X activates no window of itself
-        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
-        QTRY_VERIFY(rig.session->link.pending.code == 33);
-        rig.window->onPollTick();
-        QVERIFY(rig.session->status.linked);
-        rig.sim.unit().clearReceivedFrames();
+        QVERIFY(rig.linkUp());
         rig.window->findChild<QWidget *>("Image1")->setFocus(Qt::TabFocusReason);
         QVERIFY2(tabTo(target), qPrintable(target));
         press(keys);
