@@ -42,21 +42,50 @@ std::uint8_t LinkCheck::ScanAdapters()
     return static_cast<std::uint8_t>(std::min(matchCount, int(std::numeric_limits<std::uint8_t>::max())));
 }
 
+QStringList LinkCheck::joinedWifiAddresses(const QList<AdapterRecord> &adapters, const QList<WifiInterfaceRecord> &wifi) const
+{
+    QStringList joined;
+    for (const WifiInterfaceRecord &interface : wifi) {
+        if (!interface.connected)
+            continue;
+        for (const AdapterRecord &adapter : adapters) {
+            if (adapter.adapterName == interface.interfaceGuid && !adapter.ipv4.isEmpty())
+                joined.append(adapter.ipv4);
+        }
+    }
+    return joined;
+}
+
 void LinkCheck::countMatches()
 {
     matches.clear();
     matchCount = 0;
-    for (const WifiInterfaceRecord &wifi : std::as_const(wifiInterfaceList)) {
-        if (!wifi.connected)
+    for (const QString &address : joinedWifiAddresses(adapterList, wifiInterfaceList)) {
+        if (!address.startsWith(subnetPrefix))
             continue;
-        for (const AdapterRecord &adapter : std::as_const(adapterList)) {
-            if (adapter.adapterName != wifi.interfaceGuid || !adapter.ipv4.startsWith(subnetPrefix))
-                continue;
-            ++matchCount;
-            if (matches.size() < MaxStoredMatches)
-                matches.append(adapter.ipv4);
-        }
+        ++matchCount;
+        if (matches.size() < MaxStoredMatches)
+            matches.append(address);
     }
+}
+
+QStringList LinkCheck::connectedWifiAddresses()
+{
+    QList<AdapterRecord> adapters;
+    QList<WifiInterfaceRecord> wifi;
+    runGuarded([&] { adapters = firstRecords(source_.adapters()); });
+    runGuarded([&] { wifi = firstRecords(source_.wifiInterfaces()); });
+    return joinedWifiAddresses(adapters, wifi);
+}
+
+bool onWifiSubnet(const QString &address, const QStringList &wifiAddresses)
+{
+    const QString prefix = address.section(u'.', 0, 2) + u'.';
+    for (const QString &wifi : wifiAddresses) {
+        if (wifi.startsWith(prefix))
+            return true;
+    }
+    return false;
 }
 
 bool LinkCheck::CheckLink()

@@ -47,11 +47,16 @@ public:
     // False means the failure has been reported to the events.
     bool CheckLink();
 
+    // The addresses of the PC's connected Wi-Fi adapters, asked afresh; the tables are left alone.
+    QStringList connectedWifiAddresses();
+
     // Makes a typed entry the unit's address and its first three parts the subnet prefix.
     // Empty on success, else why the entry is not an address; nothing changes then.
     QString ApplyStaticIp(const QString &entry);
 
 private:
+    // Every connected Wi-Fi adapter with an address, whatever its subnet.
+    QStringList joinedWifiAddresses(const QList<AdapterRecord> &adapters, const QList<WifiInterfaceRecord> &wifi) const;
     // Runs one adapter query; an error inside it is reported and the scan goes on.
     void runGuarded(const std::function<void()> &query);
     void countMatches();
@@ -59,3 +64,7 @@ private:
     DeviceLink &link_;
     AdapterSource &source_;
 };
+
+// Whether one of the Wi-Fi addresses shares the first three parts of `address`, the test the
+// link check makes.
+bool onWifiSubnet(const QString &address, const QStringList &wifiAddresses);

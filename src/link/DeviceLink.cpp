@@ -77,11 +77,11 @@ void DeviceLink::keepResponsive() const
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-bool DeviceLink::connectToUnit(QTcpSocket &socket) const
+ConnectFailure DeviceLink::tryConnect(QTcpSocket &socket) const
 {
     const QHostAddress host(deviceAddress);
     if (host.isNull() || host.protocol() != QAbstractSocket::IPv4Protocol)
-        return false; // never a name lookup: the address is dotted IPv4 or nothing
+        return ConnectFailure::Unreachable; // never a name lookup: the address is dotted IPv4 or nothing
 
     QEventLoop loop;
     QTimer timer;
@@ -95,9 +95,13 @@ bool DeviceLink::connectToUnit(QTcpSocket &socket) const
         loop.exec(eventFlags()); // keeps timer ticks running while the unit is slow
     }
     if (socket.state() == QAbstractSocket::ConnectedState)
-        return true;
+        return ConnectFailure::None;
+    const bool stillTrying = socket.state() == QAbstractSocket::ConnectingState || socket.state() == QAbstractSocket::HostLookupState;
+    const QAbstractSocket::SocketError error = socket.error();
     socket.abort();
-    return false;
+    if (stillTrying)
+        return ConnectFailure::TimedOut;
+    return error == QAbstractSocket::ConnectionRefusedError ? ConnectFailure::Refused : ConnectFailure::Unreachable;
 }
 
 bool DeviceLink::waitForData(QTcpSocket &socket, int waits, QString &error) const
@@ -140,8 +144,12 @@ void DeviceLink::pause(int milliseconds) const
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-ExchangeResult DeviceLink::report(const ExchangeResult &result) const
+ExchangeResult DeviceLink::report(const ExchangeResult &result)
 {
+    // A lost connection ends the link: whatever answers here next may be another unit, which
+    // must identify itself before anything else is asked of it.
+    if (result.outcome == ExchangeOutcome::NoConnection || result.outcome == ExchangeOutcome::SocketError)
+        status_.linked = false;
     qCDebug(zorLink) << "request" << codeOf(result.command) << "outcome" << int(result.outcome) << "decoded"
                      << int(result.decoded) << "status" << result.status << result.error;
     if (events)
@@ -149,14 +157,15 @@ ExchangeResult DeviceLink::report(const ExchangeResult &result) const
     return result;
 }
 
-ExchangeResult DeviceLink::linkCheckFailed(Command code) const
+ExchangeResult DeviceLink::linkCheckFailed(Command code)
 {
     return report({.command = code, .outcome = ExchangeOutcome::LinkCheckFailed});
 }
 
 bool DeviceLink::writeRequest(QTcpSocket &socket, std::uint8_t size, ExchangeResult &result)
 {
-    if (!connectToUnit(socket)) {
+    result.connectFailure = tryConnect(socket);
+    if (result.connectFailure != ConnectFailure::None) {
         expectedCode = 0;
         result.outcome = ExchangeOutcome::NoConnection;
         return false;

@@ -98,7 +98,9 @@ public:
     void putBigEndian32(std::size_t offset, std::uint32_t value);
     std::uint32_t answerBigEndian32(std::size_t offset) const;
     // Connects a socket to the unit, keeping the message loop running. False after the time-out.
-    bool connectToUnit(QTcpSocket &socket) const;
+    bool connectToUnit(QTcpSocket &socket) const { return tryConnect(socket) == ConnectFailure::None; }
+    // The same, telling why it could not.
+    ConnectFailure tryConnect(QTcpSocket &socket) const;
     // Waits in slices until data is there; false after `waits` empty slices or when the
     // unit closed. A socket failure sets `error`.
     bool waitForData(QTcpSocket &socket, int waits, QString &error) const;
@@ -111,11 +113,11 @@ public:
 
 private:
     bool passLinkCheck() const { return !linkCheck || linkCheck(); }
-    ExchangeResult linkCheckFailed(Command code) const;
+    ExchangeResult linkCheckFailed(Command code);
     QEventLoop::ProcessEventsFlags eventFlags() const;
     // Connects and writes the frame; the result tells why not when it could not.
     bool writeRequest(QTcpSocket &socket, std::uint8_t size, ExchangeResult &result);
-    ExchangeResult report(const ExchangeResult &result) const;
+    ExchangeResult report(const ExchangeResult &result);
     bool decodeStatusAnswer();
     Decoded decodeDeviceInformation(bool &rssiReported, bool whole);
     Decoded checkFirmwareSum();

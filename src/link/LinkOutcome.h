@@ -47,9 +47,18 @@ enum class AnswerVerdict {
     Unreached,    // nothing reached the unit, or its connection failed
 };
 
+// Why no connection could be made, for NoConnection.
+enum class ConnectFailure {
+    None,
+    Refused,     // the unit's address answered, but nothing listens on the port
+    TimedOut,    // nothing answered within the connect time-out
+    Unreachable, // no route to the address, or no IPv4 address at all
+};
+
 struct ExchangeResult {
     Command command = Command::None;
     ExchangeOutcome outcome = ExchangeOutcome::NoAnswer;
+    ConnectFailure connectFailure = ConnectFailure::None;
     Decoded decoded = Decoded::Nothing;
     std::uint8_t echo = 0;   // code the answer belongs to
     std::uint8_t status = 0; // answer's status byte

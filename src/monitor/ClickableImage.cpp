@@ -1,32 +1,51 @@
 #include "ClickableImage.h"
 
-#include <QEvent>
 #include <QIcon>
-#include <QMouseEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStylePainter>
 
 ClickableImage::ClickableImage(const QString &name, const QString &hint, const QPixmap &picture, QWidget *parent)
-    : QLabel(parent)
+    : QAbstractButton(parent)
     , picture_(picture)
 {
     setObjectName(name);
     setToolTip(hint);
-    setPixmap(picture_);
-    setFixedSize(picture_.deviceIndependentSize().toSize());
+    setAccessibleName(hint);
+    setFocusPolicy(Qt::StrongFocus);
+    setFixedSize(sizeHint());
     setCursor(Qt::PointingHandCursor);
 }
 
-void ClickableImage::mouseReleaseEvent(QMouseEvent *event)
+QSize ClickableImage::sizeHint() const
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
+    return picture_.deviceIndependentSize().toSize();
 }
 
-void ClickableImage::changeEvent(QEvent *event)
+void ClickableImage::paintEvent(QPaintEvent *)
 {
-    if (event->type() == QEvent::EnabledChange)
-        setPixmap(QIcon(picture_).pixmap(picture_.deviceIndependentSize().toSize(),
-                                         picture_.devicePixelRatio(),
-                                         isEnabled() ? QIcon::Normal : QIcon::Disabled));
-    QLabel::changeEvent(event);
+    QStylePainter painter(this);
+    const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
+    painter.drawPixmap(0, 0, QIcon(picture_).pixmap(sizeHint(), picture_.devicePixelRatio(), mode));
+    if (!hasFocus())
+        return;
+    // The style's focus frame is faint on a picture: dark dashes on white, seen on any picture.
+    const QRect frame = rect().adjusted(1, 1, -1, -1);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawRect(frame);
+    QPen dashes(palette().color(QPalette::WindowText), 2);
+    dashes.setStyle(Qt::DashLine);
+    painter.setPen(dashes);
+    painter.drawRect(frame);
+}
+
+void ClickableImage::keyPressEvent(QKeyEvent *event)
+{
+    // Space is the button's own; Enter runs it too, as a picture has no default button to fall to.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -1,19 +1,20 @@
 #pragma once
 
-#include <QLabel>
+#include <QAbstractButton>
+#include <QPixmap>
 
-// A picture that acts as a button; its hint names the action.
-class ClickableImage : public QLabel {
+// A picture that acts as a button: the mouse, Space and Enter run it, Tab reaches it and a
+// frame shows when it has the focus. Its hint is its tooltip and, for screen readers, its name.
+class ClickableImage : public QAbstractButton {
     Q_OBJECT
 public:
     ClickableImage(const QString &name, const QString &hint, const QPixmap &picture, QWidget *parent = nullptr);
 
-signals:
-    void clicked();
+    QSize sizeHint() const override;
 
 protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QPixmap picture_;

@@ -2,7 +2,7 @@
 
 #include "LinkLog.h"
 
-#include <QTime>
+#include <QDateTime>
 #include <cstring>
 
 namespace {
@@ -84,7 +84,8 @@ void LinkLogCapture::handleMessage(QtMsgType type, const QMessageLogContext &con
 
 void LinkLogCapture::keep(QtMsgType type, const QString &message)
 {
-    QString line = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + levelTag(type) + u' ' + message;
+    // Dated: a saved log is read days later, and a long run passes midnight.
+    QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz ")) + levelTag(type) + u' ' + message;
     if (line.size() > LineLimit) {
         line.truncate(LineLimit - 1);
         line += u'…';

@@ -15,6 +15,8 @@ QColor colorOf(LinkState state)
     case LinkState::AnsweringUnlinked:
     case LinkState::Silent:
         return QColor(230, 150, 0);
+    case LinkState::Paused:
+        return QColor(120, 120, 120);
     case LinkState::NoConnection:
         break;
     }

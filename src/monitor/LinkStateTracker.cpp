@@ -1,13 +1,30 @@
 #include "LinkStateTracker.h"
 
+namespace {
+
+QString causeOf(const ExchangeResult &exchange)
+{
+    if (exchange.outcome == ExchangeOutcome::SocketError)
+        return QStringLiteral("connection failed");
+    switch (exchange.connectFailure) {
+    case ConnectFailure::Refused:
+        return QStringLiteral("refused");
+    case ConnectFailure::TimedOut:
+        return QStringLiteral("timed out");
+    case ConnectFailure::Unreachable:
+        return QStringLiteral("unreachable");
+    case ConnectFailure::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
 bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
 {
-    const LinkState before = state_;
-    const QTime sinceBefore = silentSince_;
+    const QString before = text();
     switch (tick.action) {
-    case PollLoop::Action::LinkCheckFailed:
-        state_ = LinkState::NoConnection;
-        break;
     case PollLoop::Action::SentQueued:
     case PollLoop::Action::AskedForDevice:
     case PollLoop::Action::Polled:
@@ -24,9 +41,9 @@ bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
             break;
         case ExchangeOutcome::NoConnection:
         case ExchangeOutcome::SocketError:
-        case ExchangeOutcome::LinkCheckFailed:
-            state_ = LinkState::NoConnection;
+            lose(causeOf(tick.exchange));
             break;
+        case ExchangeOutcome::LinkCheckFailed: // the check has told its own cause
         case ExchangeOutcome::Sent:
         case ExchangeOutcome::Busy:
             break; // nothing learnt about the unit
@@ -35,16 +52,40 @@ bool LinkStateTracker::follow(const PollLoop::Tick &tick, bool linked)
     default:
         break;
     }
-    return state_ != before || silentSince_ != sinceBefore;
+    return text() != before;
+}
+
+void LinkStateTracker::linkCheckFailed(int matchCount)
+{
+    lose(matchCount == 0 ? QStringLiteral("no Wi-Fi adapter on the unit's subnet")
+                         : QStringLiteral("several Wi-Fi adapters on the unit's subnet"));
+}
+
+void LinkStateTracker::lose(const QString &cause)
+{
+    state_ = LinkState::NoConnection;
+    cause_ = cause;
+}
+
+void LinkStateTracker::pause(const QString &window)
+{
+    pausedFor_ = window;
+}
+
+void LinkStateTracker::resume()
+{
+    pausedFor_.clear();
 }
 
 void LinkStateTracker::reset()
 {
-    state_ = LinkState::NoConnection;
+    lose(QString());
 }
 
 QString LinkStateTracker::text() const
 {
+    if (!pausedFor_.isEmpty())
+        return QStringLiteral("Polling paused while the %1 is open").arg(pausedFor_);
     switch (state_) {
     case LinkState::Answering:
         return QStringLiteral("Linked, answering");
@@ -53,7 +94,8 @@ QString LinkStateTracker::text() const
     case LinkState::Silent:
         return QStringLiteral("No answer since ") + silentSince_.toString(QStringLiteral("HH:mm:ss"));
     case LinkState::NoConnection:
+    case LinkState::Paused:
         break;
     }
-    return QStringLiteral("No connection");
+    return cause_.isEmpty() ? QStringLiteral("No connection") : QStringLiteral("No connection: ") + cause_;
 }

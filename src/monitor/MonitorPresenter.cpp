@@ -4,8 +4,14 @@
 #include "ErrorReport.h"
 #include "MonitorView.h"
 #include "SingleByteText.h"
+#include "SubnetTexts.h"
 #include "UnitSession.h"
 #include "UnitTexts.h"
+
+namespace {
+const QColor StaleColor(128, 128, 128);
+const QColor FailureColor(255, 0, 0);
+} // namespace
 
 MonitorPresenter::MonitorPresenter(MonitorView &view, UnitSession &session, Dialogs &dialogs)
     : view_(view), session_(session), dialogs_(dialogs)
@@ -32,6 +38,7 @@ void MonitorPresenter::exchanged(const ExchangeResult &result)
     if (result.outcome != ExchangeOutcome::NoConnection && view_.statusLine() == UnitTexts::ConnectTimeout)
         view_.setStatusLine(QString());
     if (result.outcome == ExchangeOutcome::SocketError) {
+        showLinked();
         reportError(dialogs_, result.error);
         return;
     }
@@ -53,9 +60,43 @@ void MonitorPresenter::exchanged(const ExchangeResult &result)
     case Decoded::StatusAnswer:
         showStatusAnswer(result);
         break;
+    case Decoded::DeviceRequeued:
+        if (!session_.status.linked) {
+            // The unit answers but will not say what it is: say so rather than show nothing.
+            view_.setModelText(QStringLiteral("Device information refused"));
+            view_.setModelColor(FailureColor);
+            modelShown_ = false;
+        }
+        break;
     default:
         break;
     }
+    showLinked();
+}
+
+void MonitorPresenter::showLinked()
+{
+    const bool linked = session_.status.linked;
+    view_.showLinked(linked);
+    view_.setUnitPanelsEnabled(linked);
+    if (!linked && modelShown_)
+        view_.setModelColor(StaleColor);
+}
+
+void MonitorPresenter::showLinkState()
+{
+    view_.showLinkState(linkState_.state(), linkState_.text());
+}
+
+void MonitorPresenter::clearUnitDisplay()
+{
+    view_.showNoDevice();
+    view_.setMacText(QString());
+    view_.setFirmwareText(QString());
+    view_.setDeviceModeText(QString());
+    view_.setSdText(QString());
+    modelShown_ = false;
+    shownMac_.clear();
 }
 
 void MonitorPresenter::showRssi()
@@ -75,7 +116,17 @@ void MonitorPresenter::showStatusAnswer(const ExchangeResult &result)
 void MonitorPresenter::showDeviceInformation(const ExchangeResult &result)
 {
     const DeviceStatus &status = session_.status;
+    if (result.decoded == Decoded::DeviceLinked) {
+        // Units in access-point mode share one address: the one answering now may be another.
+        const QString mac = UnitTexts::mac(status);
+        if (!shownMac_.isEmpty() && mac != shownMac_) {
+            view_.appendLog("Another unit answers at " + session_.link.deviceAddress + ": MAC " + mac + ", was " + shownMac_);
+            clearUnitDisplay();
+        }
+        shownMac_ = mac;
+    }
     view_.setModelColor(QColor(0, 0, 128));
+    modelShown_ = true;
     if (status.modelRecognised)
         view_.enableForModel(status.modelCode);
     view_.setModelText(UnitTexts::modelName(status));
@@ -112,22 +163,31 @@ void MonitorPresenter::showArmState()
 
 void MonitorPresenter::showNoDevice()
 {
-    view_.showNoDevice();
     // Whatever unit answers next, nothing of the last one may stand beside it.
-    view_.setMacText(QString());
-    view_.setFirmwareText(QString());
-    view_.setDeviceModeText(QString());
-    view_.setSdText(QString());
+    clearUnitDisplay();
     session_.status.clearLiveState();
     showRelayAndInputs();
+    showLinked();
     linkState_.reset();
-    view_.showLinkState(linkState_.state(), linkState_.text());
+    showLinkState();
 }
 
 void MonitorPresenter::pollTicked(const PollLoop::Tick &tick)
 {
     if (linkState_.follow(tick, session_.status.linked))
-        view_.showLinkState(linkState_.state(), linkState_.text());
+        showLinkState();
+}
+
+void MonitorPresenter::secondaryWindowOpened(const QString &window)
+{
+    linkState_.pause(window);
+    showLinkState();
+}
+
+void MonitorPresenter::secondaryWindowClosed()
+{
+    linkState_.resume();
+    showLinkState();
 }
 
 void MonitorPresenter::transferNote(const TransferNote &note)
@@ -154,8 +214,20 @@ void MonitorPresenter::linkChecked(int matchCount)
     if (matchCount == 0)
         showNoDevice();
     view_.setModelText(matchCount == 0 ? QStringLiteral("Device not found!!") : QStringLiteral("Same multiple IP found!!"));
-    view_.setModelColor(QColor(255, 0, 0));
+    view_.setModelColor(FailureColor);
+    modelShown_ = false;
     view_.setLocationText(QString());
+    showLinked();
+    linkState_.linkCheckFailed(matchCount);
+    showLinkState();
+}
+
+void MonitorPresenter::explainFailedCheck()
+{
+    if (session_.linkCheck.matchCount != 0)
+        return; // several adapters: the model label has said so
+    dialogs_.messageBox(SubnetTexts::notOnWifiSubnet(session_.link.deviceAddress, session_.linkCheck.connectedWifiAddresses()),
+                        QStringLiteral("Device not found"), Dialogs::Warning);
 }
 
 void MonitorPresenter::adapterQueryFailed(const QString &error)

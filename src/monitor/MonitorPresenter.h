@@ -36,9 +36,18 @@ public:
     void showNoDevice();
     // A typed unit address: the log lines around it, and its error when it is not one.
     void addressEntered(const QString &entry, const QString &error);
+    // After a link check failed for a typed address: why, when no Wi-Fi adapter is on its subnet.
+    void explainFailedCheck();
+    // Polling stops while the setup window or the audio editor is open; the link state says so.
+    void secondaryWindowOpened(const QString &window);
+    void secondaryWindowClosed();
 
 private:
     void showDeviceInformation(const ExchangeResult &result);
+    // Greys what a lost unit left, or brings it back once linked.
+    void showLinked();
+    void showLinkState();
+    void clearUnitDisplay();
     void showStatusAnswer(const ExchangeResult &result);
     void showRssi();
 
@@ -46,4 +55,6 @@ private:
     UnitSession &session_;
     Dialogs &dialogs_;
     LinkStateTracker linkState_;
+    bool modelShown_ = false; // the model label holds a unit's model, not a failure text
+    QString shownMac_;        // of the unit shown, empty after a no-device state
 };

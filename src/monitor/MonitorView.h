@@ -39,6 +39,12 @@ public:
     virtual void enableForModel(std::uint8_t modelCode) = 0;
     // The widget side of the no-device state: controls disabled, RSSI label reset, labels emptied.
     virtual void showNoDevice() = 0;
+    // Not linked: what the last unit reported is greyed and nothing that sends can be used.
+    // Linked: the greyed texts and the arm and volume controls come back; the relay and
+    // "Find me" come back with the model (enableForModel).
+    virtual void showLinked(bool linked) = 0;
+    // The MAC, firmware, device-mode and SD panels, greyed while they tell of a lost unit.
+    virtual void setUnitPanelsEnabled(bool enabled) = 0;
     // Repaints the monitor window during long transfers.
     virtual void repaintNow() = 0;
 };

@@ -8,8 +8,10 @@ namespace MonitorWidgets {
 
 void setTextColor(QLabel *label, const QColor &color)
 {
+    // Disabled keeps the style's grey: a greyed label tells of a unit no longer linked.
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Active, QPalette::WindowText, color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, color);
     label->setPalette(palette);
 }
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
@@ -20,6 +21,23 @@
 
 namespace {
 constexpr std::uint8_t RelayOutput = 1;
+
+bool movesSlider(const QKeyEvent *key)
+{
+    switch (key->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return !key->isAutoRepeat();
+    default:
+        return false;
+    }
+}
 } // namespace
 
 MonitorWindow::MonitorWindow(UnitSession &session, Dialogs &dialogs, QWidget *parent)
@@ -103,17 +121,28 @@ void MonitorWindow::onFirstActivation()
 
 bool MonitorWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == volumeSlider_ && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        // No status answer may move the slider under the user's hand.
-        if (event->type() == QEvent::MouseButtonPress) {
-            session_.poll.pollingEnabled = false;
-        } else {
-            volumeSendTimer_->start();
-            session_.poll.pollingEnabled = true;
-        }
-    }
+    if (watched != volumeSlider_)
+        return QWidget::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        type == QEvent::MouseButtonPress ? volumeGrabbed() : volumeReleased();
+    // The keyboard is a hand on the slider too: its change is sent once the key is up.
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && movesSlider(static_cast<QKeyEvent *>(event)))
+        type == QEvent::KeyPress ? volumeGrabbed() : volumeReleased();
     return QWidget::eventFilter(watched, event);
+}
+
+void MonitorWindow::volumeGrabbed()
+{
+    // No status answer may move the slider under the user's hand.
+    session_.poll.pollingEnabled = false;
+}
+
+void MonitorWindow::volumeReleased()
+{
+    sendVolumeSoon();
+    session_.poll.pollingEnabled = true;
 }
 
 // ---- timers -------------------------------------------------------------------------
@@ -133,9 +162,11 @@ void MonitorWindow::onPollTick()
 void MonitorWindow::onVolumeSendDelay()
 {
     volumeSendTimer_->stop();
-    const auto position = static_cast<std::uint8_t>(volumeSlider_->value());
-    session_.link.queueVolumeArming(position, session_.status.armed, false);
-    session_.status.volume = position;
+    if (!session_.status.linked)
+        return; // never to an address whose unit has not identified itself
+    // The position the user let go at: a status answer in the meantime may have moved the slider.
+    session_.link.queueVolumeArming(volumeToSend_, session_.status.armed, false);
+    session_.status.volume = volumeToSend_;
 }
 
 // ---- controls -----------------------------------------------------------------------
@@ -147,6 +178,7 @@ void MonitorWindow::setVolumePosition(int position)
 
 void MonitorWindow::sendVolumeSoon()
 {
+    volumeToSend_ = static_cast<std::uint8_t>(volumeSlider_->value());
     volumeSendTimer_->start();
 }
 
@@ -159,6 +191,8 @@ void MonitorWindow::onVolumeSliderMoved(int position)
 
 void MonitorWindow::onRelayClicked()
 {
+    if (!session_.status.linked)
+        return;
     const std::uint8_t newState = (session_.status.relayBits & 1) ? 0 : 1;
     session_.link.queueRelay(RelayOutput, newState);
     appendLog(QStringLiteral("Loop:") + QString::number(RelayOutput) + QStringLiteral(",Val:") + QString::number(newState));
@@ -176,6 +210,8 @@ void MonitorWindow::onArmClicked()
 
 void MonitorWindow::queueArming(std::uint8_t armed)
 {
+    if (!session_.status.linked)
+        return;
     session_.status.armed = armed;
     presenter_.showArmState();
     const auto position = static_cast<std::uint8_t>(volumeSlider_->value());
@@ -193,7 +229,9 @@ void MonitorWindow::onStaticIpClicked()
         return;
     session_.linkCheck.CheckLink();
     presenter_.showNoDevice();
-    onRefreshClicked();
+    // The Refresh action; nothing is sent when the check fails, and the user is told why.
+    if (!session_.link.queueDeviceInformation())
+        presenter_.explainFailedCheck();
 }
 
 void MonitorWindow::onRefreshClicked()
@@ -203,18 +241,19 @@ void MonitorWindow::onRefreshClicked()
 
 void MonitorWindow::onLocatorClicked()
 {
-    session_.link.queueLocator();
+    if (session_.status.linked)
+        session_.link.queueLocator();
 }
 
 void MonitorWindow::onSetupClicked()
 {
-    if (runModal(setupWindow_))
+    if (runModal(setupWindow_, QStringLiteral("setup window")))
         resumeAfterSecondaryWindow();
 }
 
 void MonitorWindow::onAudioEditorClicked()
 {
-    if (!runModal(audioEditorWindow_))
+    if (!runModal(audioEditorWindow_, QStringLiteral("audio editor")))
         return;
     const bool resumed = session_.status.statusValid;
     resumeAfterSecondaryWindow();
@@ -235,6 +274,7 @@ void MonitorWindow::onUnitsClicked()
 {
     if (!unitsWindow_) {
         unitsWindow_ = new UnitsWindow(dialogs_, scanSubnetsSet_ ? scanSubnets_ : defaultScanSubnets(), this);
+        unitsWindow_->wifiAddresses = [this] { return session_.linkCheck.connectedWifiAddresses(); };
         connect(unitsWindow_, &UnitsWindow::useAddress, this, &MonitorWindow::useUnitAddress);
     }
     unitsWindow_->show();
@@ -248,12 +288,14 @@ void MonitorWindow::useUnitAddress(const QString &address)
     onStaticIpClicked();
 }
 
-bool MonitorWindow::runModal(QDialog *window)
+bool MonitorWindow::runModal(QDialog *window, const QString &name)
 {
     if (!window || session_.link.busy)
         return false;
     session_.poll.pollingEnabled = false;
+    presenter_.secondaryWindowOpened(name);
     window->exec();
+    presenter_.secondaryWindowClosed();
     return true;
 }
 

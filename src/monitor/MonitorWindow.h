@@ -60,6 +60,8 @@ public:
     void showArmed(bool armed) override;
     void enableForModel(std::uint8_t modelCode) override;
     void showNoDevice() override;
+    void showLinked(bool linked) override;
+    void setUnitPanelsEnabled(bool enabled) override;
     void repaintNow() override;
 
 signals:
@@ -103,7 +105,11 @@ private:
     void setVolumeLabel(int volume);
     void queueArming(std::uint8_t armed);
     // Runs a secondary window modally with polling off; true when it was opened.
-    bool runModal(QDialog *window);
+    bool runModal(QDialog *window, const QString &name);
+    // The slider's mouse button or arrow key went down or up.
+    void volumeGrabbed();
+    void volumeReleased();
+    void setTabOrder();
     void resumeAfterSecondaryWindow();
 
     UnitSession &session_;
@@ -155,6 +161,7 @@ private:
     QMenuBar *menuBar_ = nullptr;
     QTimer *pollTimer_ = nullptr;
     QTimer *volumeSendTimer_ = nullptr;
+    std::uint8_t volumeToSend_ = 0; // the slider's position at its release
 
     // Input labels and indicators in DI1..DI6 order.
     QLabel *inputLabels_[6] = {};

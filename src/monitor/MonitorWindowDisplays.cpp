@@ -139,6 +139,25 @@ void MonitorWindow::showNoDevice()
     locationLabel_->clear();
 }
 
+void MonitorWindow::showLinked(bool linked)
+{
+    for (QWidget *control : std::initializer_list<QWidget *>{locationLabel_, rssiLabel_, volumeLabel_, volumeSlider_,
+                                                             armButton_, disarmButton_})
+        control->setEnabled(linked);
+    if (!linked) {
+        relayButton_->setEnabled(false);
+        locatorImage_->setEnabled(false);
+    }
+}
+
+void MonitorWindow::setUnitPanelsEnabled(bool enabled)
+{
+    addressBar_->setPanelEnabled(0, enabled);
+    channelBar_->setPanelEnabled(1, enabled);
+    modeBar_->setPanelEnabled(0, enabled);
+    modeBar_->setPanelEnabled(1, enabled);
+}
+
 void MonitorWindow::repaintNow()
 {
     repaint();

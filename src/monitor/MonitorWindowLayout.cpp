@@ -65,11 +65,22 @@ void MonitorWindow::createControls()
     pollTimer_->setInterval(session_.timing.pollTickMs);
     connect(pollTimer_, &QTimer::timeout, this, &MonitorWindow::onPollTick);
 
+    setTabOrder();
+
     volumeSendTimer_ = new QTimer(this);
     volumeSendTimer_->setObjectName(QStringLiteral("Timer1"));
     volumeSendTimer_->setInterval(session_.timing.volumeSendDelayMs);
     volumeSendTimer_->setSingleShot(true);
     connect(volumeSendTimer_, &QTimer::timeout, this, &MonitorWindow::onVolumeSendDelay);
+}
+
+void MonitorWindow::setTabOrder()
+{
+    // Top to bottom, left to right, as the window shows them.
+    QWidget *const order[] = {setupImage_, refreshImage_, locatorImage_, addressEdit_, staticIpButton_,
+                              audioEditorImage_, relayButton_, disarmButton_, armButton_, volumeSlider_};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void MonitorWindow::createMenu()
@@ -112,6 +123,7 @@ QWidget *MonitorWindow::createStatusBlock()
     addressCaption_ = namedLabel(QStringLiteral("Label6"), QStringLiteral("Device  IP:"), statusGroup_);
     addressEdit_ = new QLineEdit(statusGroup_);
     addressEdit_->setObjectName(QStringLiteral("Edit2"));
+    addressEdit_->setAccessibleName(QStringLiteral("Device IP"));
     staticIpButton_ = namedButton(QStringLiteral("SpeedButton5"), QStringLiteral("Static IP"), statusGroup_);
     connect(staticIpButton_, &QToolButton::clicked, this, &MonitorWindow::onStaticIpClicked);
 
@@ -233,6 +245,7 @@ QWidget *MonitorWindow::createVolumeBlock()
     volumeSlider_->setTickInterval(1);
     volumeSlider_->setTickPosition(QSlider::TicksBelow);
     volumeSlider_->setValue(5);
+    volumeSlider_->setAccessibleName(QStringLiteral("Volume"));
     setVolumeLabel(volumeSlider_->value());
     volumeSlider_->installEventFilter(this);
     connect(volumeSlider_, &QSlider::valueChanged, this, &MonitorWindow::onVolumeSliderMoved);

@@ -33,3 +33,8 @@ void StatusPanels::setPanelText(int panel, const QString &text)
 {
     panels_[panel]->setText(text);
 }
+
+void StatusPanels::setPanelEnabled(int panel, bool enabled)
+{
+    panels_[panel]->setEnabled(enabled);
+}

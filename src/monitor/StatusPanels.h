@@ -12,6 +12,8 @@ public:
 
     QString panelText(int panel) const;
     void setPanelText(int panel, const QString &text);
+    // A disabled panel shows its text greyed.
+    void setPanelEnabled(int panel, bool enabled);
 
 private:
     QLabel *panels_[2];

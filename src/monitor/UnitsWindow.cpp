@@ -1,6 +1,7 @@
 #include "UnitsWindow.h"
 
 #include "Dialogs.h"
+#include "SubnetTexts.h"
 #include "TextFileWriter.h"
 #include "UnitSightingsCsv.h"
 
@@ -17,6 +18,7 @@
 namespace {
 
 const QString Caption = QStringLiteral("Units");
+constexpr int NoteColumn = 8;
 
 QPushButton *namedButton(const QString &name, const QString &text, QWidget *parent)
 {
@@ -42,7 +44,7 @@ UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QW
     , cancelButton_(namedButton(QStringLiteral("CancelButton"), QStringLiteral("Cancel"), this))
     , progress_(new QProgressBar(this))
     , summary_(new QLabel(this))
-    , table_(new QTableWidget(0, 8, this))
+    , table_(new QTableWidget(0, NoteColumn + 1, this))
     , useButton_(namedButton(QStringLiteral("UseButton"), QStringLiteral("Use"), this))
     , exportButton_(namedButton(QStringLiteral("ExportButton"), QStringLiteral("Export CSV…"), this))
 {
@@ -58,12 +60,13 @@ UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QW
     progress_->setFormat(QStringLiteral("%v / %m"));
     progress_->setRange(0, 1);
     progress_->setValue(0);
+    progress_->setTextVisible(false); // no count before a scan
     summary_->setObjectName(QStringLiteral("ScanSummary"));
     summary_->setTextFormat(Qt::PlainText); // may quote what was typed
     table_->setObjectName(QStringLiteral("UnitTable"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Address"), QStringLiteral("Model"), QStringLiteral("MAC"),
                                        QStringLiteral("Location"), QStringLiteral("Firmware"), QStringLiteral("SD"),
-                                       QStringLiteral("RSSI"), QStringLiteral("Wi-Fi mode")});
+                                       QStringLiteral("RSSI"), QStringLiteral("Wi-Fi mode"), QStringLiteral("Note")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -123,6 +126,8 @@ void UnitsWindow::startScan()
     cancelled_ = false;
     table_->setRowCount(0);
     summary_->setText(QStringLiteral("Asking %1 hosts…").arg(hosts.size()));
+    onProgress(0, int(hosts.size()));
+    progress_->setTextVisible(true);
     scan_.start(hosts, jobs, timeoutMs);
     updateButtons();
 }
@@ -161,11 +166,21 @@ void UnitsWindow::showSightings()
 {
     const QString selected = table_->currentRow() >= 0 ? table_->item(table_->currentRow(), 0)->text() : QString();
     const QList<UnitSighting> sightings = scan_.sightings();
+    const QStringList wifi = wifiAddresses ? wifiAddresses() : QStringList();
     table_->setRowCount(int(sightings.size()));
     for (int row = 0; row < sightings.size(); ++row) {
-        const QStringList texts = rowTexts(sightings[row]);
-        for (int column = 0; column < texts.size(); ++column)
-            table_->setItem(row, column, new QTableWidgetItem(texts[column]));
+        QStringList texts = rowTexts(sightings[row]);
+        const QString note = wifiAddresses ? SubnetTexts::rowNote(texts[0], wifi) : QString();
+        texts << note;
+        for (int column = 0; column < texts.size(); ++column) {
+            auto *item = new QTableWidgetItem(texts[column]);
+            if (!note.isEmpty()) {
+                // "Use" would only end in "Device not found!!": the row says why beforehand.
+                item->setForeground(table_->palette().color(QPalette::Disabled, QPalette::Text));
+                item->setToolTip(note);
+            }
+            table_->setItem(row, column, item);
+        }
         if (texts[0] == selected)
             table_->selectRow(row); // a row found meanwhile does not move the selection
     }

@@ -23,6 +23,9 @@ public:
     int timeoutMs = UnitScan::DefaultTimeoutMs;
     // Asks where to export; an empty result means cancelled. Tests replace it.
     std::function<QString()> chooseExportPath;
+    // The PC's connected Wi-Fi adapters: a unit on none of their subnets is marked, as the
+    // link check will not pass for it. Unset marks nothing.
+    std::function<QStringList()> wifiAddresses;
 
     const UnitScan &scan() const { return scan_; }
 

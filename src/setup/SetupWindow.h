@@ -71,7 +71,7 @@ private:
                        const QString &label, int y);
     QComboBox *addComboBox(QWidget *parent, const QString &name, const QString &labelName, const QString &label,
                            const QStringList &items, const QString &initial, int y);
-    ClickableImage *addApplyImage(QWidget *parent, const QString &name, const QPoint &at);
+    ClickableImage *addApplyImage(QWidget *parent, const QString &name, const QString &hint, const QPoint &at);
     void placeModbusGroups();
     void showSdIndicator();
     bool running() const;

@@ -112,9 +112,9 @@ QComboBox *SetupWindow::addComboBox(QWidget *parent, const QString &name, const 
     return box;
 }
 
-ClickableImage *SetupWindow::addApplyImage(QWidget *parent, const QString &name, const QPoint &at)
+ClickableImage *SetupWindow::addApplyImage(QWidget *parent, const QString &name, const QString &hint, const QPoint &at)
 {
-    auto *image = new ClickableImage(name, QString(), SetupIcons::apply(ApplyImageSize), parent);
+    auto *image = new ClickableImage(name, hint, SetupIcons::apply(ApplyImageSize), parent);
     image->move(at);
     return image;
 }
@@ -130,7 +130,7 @@ QGroupBox *SetupWindow::createAccessPointGroup()
     apWpaRadio_ = named(new QRadioButton(QStringLiteral("WPA/WPA2"), group), QStringLiteral("RadioButton2"));
     apWpaRadio_->setGeometry(EditX + 70, 45, 100, RowHeight);
     apKeyEdit_ = addEdit(group, QStringLiteral("Edit2"), QStringLiteral("Label2"), QStringLiteral("SSID Key:"), 70);
-    connect(addApplyImage(group, QStringLiteral("Image2"), QPoint(305, 68)), &ClickableImage::clicked, this,
+    connect(addApplyImage(group, QStringLiteral("Image2"), QStringLiteral("Apply AP settings"), QPoint(305, 68)), &ClickableImage::clicked, this,
             &SetupWindow::applyAccessPoint);
     return group;
 }
@@ -148,7 +148,7 @@ QGroupBox *SetupWindow::createStationGroup()
     stationWpaRadio_->setGeometry(EditX + 120, 45, 100, RowHeight);
     stationWpaRadio_->setChecked(true);
     stationKeyEdit_ = addEdit(group, QStringLiteral("Edit4"), QStringLiteral("Label4"), QStringLiteral("SSID Key:"), 70);
-    connect(addApplyImage(group, QStringLiteral("Image3"), QPoint(305, 68)), &ClickableImage::clicked, this,
+    connect(addApplyImage(group, QStringLiteral("Image3"), QStringLiteral("Apply station settings"), QPoint(305, 68)), &ClickableImage::clicked, this,
             &SetupWindow::applyStation);
 
     staticIpCheck_ = named(new QCheckBox(QStringLiteral("Static IP"), group), QStringLiteral("CheckBox1"));
@@ -175,7 +175,7 @@ QFrame *SetupWindow::createStaticAddressPanel(QWidget *parent)
     int i = 0;
     for (const char *name : {"Label10", "Label11", "Label12"})
         staticIpLabels_[i++] = panel->findChild<QLabel *>(QLatin1String(name));
-    connect(addApplyImage(panel, QStringLiteral("Image10"), QPoint(298, 22)), &ClickableImage::clicked, this,
+    connect(addApplyImage(panel, QStringLiteral("Image10"), QStringLiteral("Apply static IP"), QPoint(298, 22)), &ClickableImage::clicked, this,
             &SetupWindow::applyStaticAddress);
     return panel;
 }
@@ -184,7 +184,7 @@ QGroupBox *SetupWindow::createLocationGroup()
 {
     QGroupBox *group = addGroup(this, QStringLiteral("GroupBox3"), QStringLiteral("Location"), QRect(8, 306, 340, 52));
     locationEdit_ = addEdit(group, QStringLiteral("Edit5"), QStringLiteral("Label5"), QStringLiteral("String:"), 20);
-    connect(addApplyImage(group, QStringLiteral("Image6"), QPoint(305, 18)), &ClickableImage::clicked, this,
+    connect(addApplyImage(group, QStringLiteral("Image6"), QStringLiteral("Apply location"), QPoint(305, 18)), &ClickableImage::clicked, this,
             &SetupWindow::applyLocation);
     return group;
 }
@@ -197,7 +197,7 @@ QGroupBox *SetupWindow::createWifiModeGroup()
     stationModeRadio_ = named(new QRadioButton(QStringLiteral("Station"), group), QStringLiteral("RadioButton7"));
     stationModeRadio_->setGeometry(EditX + 70, 20, 80, RowHeight);
     stationModeRadio_->setChecked(true);
-    connect(addApplyImage(group, QStringLiteral("Image4"), QPoint(306, 18)), &ClickableImage::clicked, this,
+    connect(addApplyImage(group, QStringLiteral("Image4"), QStringLiteral("Apply Wi-Fi mode"), QPoint(306, 18)), &ClickableImage::clicked, this,
             &SetupWindow::applyWifiMode);
     return group;
 }
@@ -206,7 +206,7 @@ QGroupBox *SetupWindow::createWebGroup()
 {
     QGroupBox *group = addGroup(this, QStringLiteral("GroupBox4"), QStringLiteral("WEB"), QRect(356, 60, 341, 52));
     webKeyEdit_ = addEdit(group, QStringLiteral("Edit6"), QStringLiteral("Label6"), QStringLiteral("Login Key:"), 20);
-    ClickableImage *image = addApplyImage(group, QStringLiteral("Image5"), QPoint(306, 18));
+    ClickableImage *image = addApplyImage(group, QStringLiteral("Image5"), QStringLiteral("Apply web key"), QPoint(306, 18));
     connect(image, &ClickableImage::clicked, this, &SetupWindow::applyWebKey);
     // As laid out: the web key cannot be reached from the window.
     image->setVisible(false);
@@ -221,7 +221,7 @@ QGroupBox *SetupWindow::createModbusTcpGroup()
     modbusPortEdit_ = addEdit(modbusTcpGroup_, QStringLiteral("Edit7"), QStringLiteral("Label7"), QStringLiteral("Port:"), 20);
     idleTimeoutEdit_ = addEdit(modbusTcpGroup_, QStringLiteral("Edit12"), QStringLiteral("Label8"),
                                QStringLiteral("Idle Timeout:"), 45);
-    connect(addApplyImage(modbusTcpGroup_, QStringLiteral("Image9"), QPoint(306, 43)), &ClickableImage::clicked, this,
+    connect(addApplyImage(modbusTcpGroup_, QStringLiteral("Image9"), QStringLiteral("Apply Modbus TCP settings"), QPoint(306, 43)), &ClickableImage::clicked, this,
             &SetupWindow::applyModbusTcp);
     return modbusTcpGroup_;
 }
@@ -246,7 +246,7 @@ QGroupBox *SetupWindow::createModbusRtuGroup()
                                QStringLiteral("Stop bit:"), {"1", "2"}, QStringLiteral("1"), 124);
     sdIndicator_ = addLabel(modbusRtuGroup_, QStringLiteral("Label18"), QStringLiteral("   "), QPoint(215, 20));
     sdIndicator_->setFixedWidth(110);
-    connect(addApplyImage(modbusRtuGroup_, QStringLiteral("Image11"), QPoint(306, 122)), &ClickableImage::clicked, this,
+    connect(addApplyImage(modbusRtuGroup_, QStringLiteral("Image11"), QStringLiteral("Apply Modbus RTU settings"), QPoint(306, 122)), &ClickableImage::clicked, this,
             &SetupWindow::requestModbusRtu);
     return modbusRtuGroup_;
 }
@@ -259,8 +259,8 @@ void SetupWindow::createBottomRow()
         void (SetupWindow::*handler)();
     };
     const Wide images[] = {
-        {"Image7", "Reset Default", "", QColor(196, 120, 30), &SetupWindow::resetToDefaults},
-        {"Image1", "F/W Update", "", QColor(38, 98, 160), &SetupWindow::updateFirmware},
+        {"Image7", "Reset Default", "Reset Default", QColor(196, 120, 30), &SetupWindow::resetToDefaults},
+        {"Image1", "F/W Update", "F/W Update", QColor(38, 98, 160), &SetupWindow::updateFirmware},
         {"Image8", "Reboot", "Reboot", QColor(170, 40, 40), &SetupWindow::rebootUnit},
     };
     int x = 62;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
+#include <QDate>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -148,7 +149,10 @@ void LinkLogTest::viewerSavesWhatItShows()
     viewer.save();
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    QCOMPARE(QString::fromUtf8(file.readAll()), viewer.shownLines().join('\n') + '\n');
+    const QString saved = QString::fromUtf8(file.readAll());
+    QCOMPARE(saved, viewer.shownLines().join('\n') + '\n');
+    // Read days later, each line says on which day it was written.
+    QVERIFY2(saved.startsWith(QDate::currentDate().toString(Qt::ISODate) + ' '), qPrintable(saved));
 
     const QString unwritable = folder.filePath("no such folder/link.log");
     QSaveFile probe(unwritable);

@@ -40,6 +40,11 @@ private slots:
     void linkStateFollowsTheExchanges();
     void addressWithoutUnitShowsNoStaleIdentity();
     void unitTextIsNeverMarkup();
+    void lostLinkAsksWhoAnswersFirst_data();
+    void lostLinkAsksWhoAnswersFirst();
+    void offSubnetAddressIsExplained_data();
+    void offSubnetAddressIsExplained();
+    void refusedDeviceInformationIsNamed();
 
 private:
     // A window whose poll timer only ticks when the test says so.

@@ -167,4 +167,26 @@ void UnitsWindowTest::cancelAndCloseEndTheScan()
     QVERIFY(!window.scan().isRunning());
 }
 
+void UnitsWindowTest::rowsOffTheWifiSubnetAreMarked()
+{
+    SimulatorThread near, far;
+    QVERIFY(near.start(QHostAddress("127.0.12.2")));
+    QVERIFY(far.start(QHostAddress("127.0.13.2")));
+    ScriptedDialogs dialogs;
+    UnitsWindow window(dialogs, {"127.0.12.0/30 127.0.13.0/30"});
+    window.wifiAddresses = [] { return QStringList{"127.0.12.100"}; };
+    auto *progress = window.findChild<QProgressBar *>("ScanProgress");
+    QVERIFY(!progress->isTextVisible()); // no "0 / 1" before anything was asked
+
+    QTest::mouseClick(window.findChild<QPushButton *>("ScanButton"), Qt::LeftButton);
+    QVERIFY(progress->isTextVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.scan().isRunning(), 5000);
+    QCOMPARE(progress->text(), "4 / 4");
+    auto *table = window.findChild<QTableWidget *>("UnitTable");
+    QCOMPARE(column(table, 0), (QStringList{"127.0.12.2", "127.0.13.2"}));
+    QCOMPARE(column(table, 8), (QStringList{"", "not on the Wi-Fi subnet (Wi-Fi: 127.0.12.100)"}));
+    QCOMPARE(table->item(1, 1)->toolTip(), table->item(1, 8)->text());
+    QVERIFY(table->item(0, 1)->toolTip().isEmpty());
+}
+
 QTEST_MAIN(UnitsWindowTest)

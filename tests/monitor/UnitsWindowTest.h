@@ -13,4 +13,5 @@ private slots:
     void subnetEntryIsChecked();
     void scanListsTheUnitsWithoutHoldingUpTheWindow();
     void cancelAndCloseEndTheScan();
+    void rowsOffTheWifiSubnetAreMarked();
 };

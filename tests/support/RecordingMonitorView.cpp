@@ -146,6 +146,17 @@ void RecordingMonitorView::showNoDevice()
     enabledModel = 0;
 }
 
+void RecordingMonitorView::showLinked(bool linked)
+{
+    record("showLinked", linked ? "true" : "false");
+    linkedShown = linked;
+}
+
+void RecordingMonitorView::setUnitPanelsEnabled(bool enabled)
+{
+    record("setUnitPanelsEnabled", enabled ? "true" : "false");
+}
+
 void RecordingMonitorView::repaintNow()
 {
     record("repaintNow");

@@ -31,6 +31,7 @@ public:
     std::uint8_t volume = 0;
     bool armed = false;
     std::uint8_t enabledModel = 0; // 0 = not enabled since the last no-device state
+    bool linkedShown = false;
 
     // How many times the named call was made.
     int count(const QString &callName) const;
@@ -56,6 +57,8 @@ public:
     void showArmed(bool isArmed) override;
     void enableForModel(std::uint8_t modelCode) override;
     void showNoDevice() override;
+    void showLinked(bool linked) override;
+    void setUnitPanelsEnabled(bool enabled) override;
     void repaintNow() override;
 
 private:
