@@ -7,6 +7,7 @@ ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &pla
 {
     monitor.setSecondaryWindows(&setup, &audioEditor);
     QObject::connect(&setup, &SetupWindow::monitorLogLine, &monitor, &MonitorWindow::appendLog);
+    QObject::connect(&setup, &SetupWindow::statusLine, &monitor, &MonitorWindow::setStatusLine);
     // One volume: either slider moves the other; the monitor sends it.
     QObject::connect(&monitor, &MonitorWindow::volumePositionChanged, &audioEditor, &AudioEditorWindow::showVolumePosition);
     QObject::connect(&audioEditor, &AudioEditorWindow::volumeMoved, &monitor, &MonitorWindow::setVolumePosition);
