@@ -243,8 +243,7 @@ SetupRun SetupRunner::updateFirmware()
         QStringLiteral("Send this F/W image, execute?\n    . File: %1\n    . Size: %2 bytes\n    . Sum: %3")
             .arg(shownPath)
             .arg(image.size)
-            .arg(std::uint32_t(image.sum), 8, 16, QLatin1Char('0'))
-            .toUpper());
+            .arg(QString::number(std::uint32_t(image.sum), 16).rightJustified(8, u'0').toUpper()));
     if (dialogs_.messageBox(check.text, check.caption, check.flags) != Dialogs::Yes)
         return {SetupOutcome::Cancelled};
 

@@ -7,6 +7,7 @@
 #include "ModbusRtuPlan.h"
 #include "ModbusTcpPlan.h"
 #include "MonitorPresenter.h"
+#include "PermissiveDialogs.h"
 #include "ProjectStore.h"
 #include "RecordingMonitorView.h"
 #include "SetupRunner.h"
@@ -28,19 +29,6 @@
 #include <functional>
 
 namespace {
-
-// Answers Yes to every question, hands out the firmware image, and keeps every box.
-struct PermissiveDialogs : Dialogs {
-    QString firmwarePath;
-    QStringList boxes;
-    int messageBox(const QString &text, const QString &, int flags) override
-    {
-        boxes << text;
-        return flags == YesNoQuestion || flags == YesNoWarning ? Yes : Ok;
-    }
-    QString openFile(const QString &, const QString &) override { return firmwarePath; }
-    QString chooseFolder(const QString &, const QString &) override { return {}; }
-};
 
 struct Fault {
     const char *name; // as zorsim's options name it; "none" for a sound unit

@@ -9,6 +9,7 @@
 #include "WifiCredentialsPlans.h"
 #include "MisEchoingUnit.h"
 
+#include <QDir>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QTest>
@@ -41,6 +42,13 @@ enum class Unit { Plain, Refusing, Silent, MisEchoing, Absent, RefusingData, Wro
 Q_DECLARE_METATYPE(Unit)
 namespace {
 
+// The second confirmation, once the image is chosen and read.
+QString imageConfirmation(const QString &path, const QString &size, const QString &sum)
+{
+    return "Send this F/W image, execute?\n    . File: " + QDir::toNativeSeparators(path) + "\n    . Size: " + size
+           + " bytes\n    . Sum: " + sum;
+}
+
 QByteArray image(int size)
 {
     QByteArray bytes(size, '\0');
@@ -62,6 +70,8 @@ private slots:
     void firmware_data();
     void firmware();
     void firmwareWithRealPauses();
+    void firmwareImageRefused_data();
+    void firmwareImageRefused();
 };
 
 void SetupRunnerTest::applies_data()
@@ -122,8 +132,6 @@ void SetupRunnerTest::applies()
     for (auto it = preloaded.cbegin(); it != preloaded.cend(); ++it)
         rig.unit().setFile(FileArea::Flash, it.key(), it.value());
     rig.sim.setFaults(faults);
-    if (faults.noAnswer) // the flash data phase goes on after an unanswered announcement
-        rig.unit().setFile(FileArea::Flash, "/local/mbport.cfg", QByteArray());
     if (result.plan.confirmation)
         rig.dialogs.expectMessageBox(result.plan.confirmation->text, "Confirm", Dialogs::YesNoQuestion, Dialogs::Yes);
     if (closingBox.isEmpty() && result.plan.completion)
@@ -136,8 +144,7 @@ void SetupRunnerTest::applies()
 
     QCOMPARE(run.outcome, closingBox.isEmpty() ? SetupOutcome::Done : SetupOutcome::Failed);
     QTRY_COMPARE(rig.frames(), frames);
-    if (!faults.noAnswer)
-        QTRY_COMPARE(storedFiles(rig.unit()), files);
+    QTRY_COMPARE(storedFiles(rig.unit()), files);
 }
 
 void SetupRunnerTest::answerRule_data()
@@ -150,14 +157,12 @@ void SetupRunnerTest::answerRule_data()
     QTest::addColumn<Lines>("frames"); // not looked at for the mis-echoing unit
 
     const QString info = "64|Information|";
-    const QString apDone = info + completion(accessPointWpa);
     const SetupResult apOpen = planAccessPoint({"Hall AP", KeyType::Open, ""});
     const SetupResult apMode{{}, {}, planWifiMode(true)};
     const SetupResult reset{{}, {}, planResetToDefaults()};
     const QString modeDone = info + "Wi-Fi Mode write complete,\n    . Reboot complete.";
-    const QString notConfirmed = "\n    . The unit did not confirm: ";
+    const QString notConfirmed = "\n    . The unit did not confirm %1: it may have restarted before it answered.";
     const QString keyNotHeld = "/local/ap_key.cfg: not deleted, refused by the unit (it may not have held the file)";
-    const Lines apFrames{"95/60 /local/ap_key.cfg", "95/60 /local/ap_ssid.cfg"};
 
     QTest::newRow("refused delete of a key the unit lacks: done, one log line")
         << apOpen << Unit::Plain << SetupOutcome::Done << info + completion(apOpen)
@@ -168,32 +173,27 @@ void SetupRunnerTest::answerRule_data()
         << Lines{"/local/sta_ip.cfg: not deleted, refused by the unit (it may not have held the file)"}
         << Lines{"93/40 /local/sta_ip.cfg"};
     QTest::newRow("unanswered 0x30: completion and one line")
-        << apMode << Unit::Silent << SetupOutcome::Done << modeDone + notConfirmed + "Command 0x30." << Lines{}
+        << apMode << Unit::Silent << SetupOutcome::Done << modeDone + notConfirmed.arg("Wi-Fi mode") << Lines{}
         << Lines{"30 02"};
     QTest::newRow("unanswered 0x5E") << reset << Unit::Silent << SetupOutcome::Done
-                                     << info + "Reset default complete,\n    . Reboot complete." + notConfirmed
-                                            + "Command 0x5E."
+                                     << info + "Reset default complete,\n    . Reboot complete."
+                                            + notConfirmed.arg("Reset to defaults")
                                      << Lines{} << Lines{"5e 01"};
-    QTest::newRow("unanswered flash file and 0xDC: one line for both")
-        << planModbusTcp("502", "30") << Unit::Silent << SetupOutcome::Done
-        << info + "Modify Modbus Port, Timeout write complete,\n    . Manual Reboot to take effect!" + notConfirmed
-               + "/local/mbport.cfg, Command 0xDC."
-        << Lines{"Modbus Port =502, Idle Timeout: 30"} << Lines{"95/60 /local/mbport.cfg", "dc"};
+    QTest::newRow("unanswered flash file: a failure, no data and no 0xDC after it")
+        << planModbusTcp("502", "30") << Unit::Silent << SetupOutcome::Failed
+        << failureBox("/local/mbport.cfg: no answer from the unit") << Lines{} << Lines{"95/60 /local/mbport.cfg"};
     QTest::newRow("mis-echoed 0x30 is not confirmed")
-        << apMode << Unit::MisEchoing << SetupOutcome::Done << modeDone + notConfirmed + "Command 0x30." << Lines{}
+        << apMode << Unit::MisEchoing << SetupOutcome::Done << modeDone + notConfirmed.arg("Wi-Fi mode") << Lines{}
         << Lines{};
-    QTest::newRow("mis-echoed flash announcements are not confirmed")
-        << accessPointWpa << Unit::MisEchoing << SetupOutcome::Done
-        << apDone + notConfirmed + "/local/ap_key.cfg, /local/ap_ssid.cfg." << Lines{"7", "8", "AP_KEY =secret99", "AP_SSID =Hall AP"}
-        << Lines{};
+    QTest::newRow("mis-echoed flash announcement: a failure at the first file")
+        << accessPointWpa << Unit::MisEchoing << SetupOutcome::Failed
+        << failureBox("/local/ap_key.cfg: the unit answered another request (94)") << Lines{"7", "8"} << Lines{};
     QTest::newRow("mis-echoed delete deletes nothing")
         << apOpen << Unit::MisEchoing << SetupOutcome::Failed
-        << failureBox("/local/ap_key.cfg: the unit answered another request (92)") << Lines{"7", "AP_SSID =Hall AP"}
-        << Lines{};
-    QTest::newRow("refused announcements name both files")
-        << accessPointWpa << Unit::Refusing << SetupOutcome::Failed
-        << failureBox("/local/ap_key.cfg: refused by the unit\n    . /local/ap_ssid.cfg: refused by the unit")
-        << Lines{"7", "8", "AP_KEY =secret99", "AP_SSID =Hall AP"} << apFrames;
+        << failureBox("/local/ap_key.cfg: the unit answered another request (92)") << Lines{"7"} << Lines{};
+    QTest::newRow("refused announcement ends the apply before its data and the next file")
+        << accessPointWpa << Unit::Refusing << SetupOutcome::Failed << failureBox("/local/ap_key.cfg: refused by the unit")
+        << Lines{"7", "8"} << Lines{"95/60 /local/ap_key.cfg"};
     QTest::newRow("refused RTU write names RTU.CFG")
         << planModbusRtu({}) << Unit::Refusing << SetupOutcome::Failed << failureBox("RTU.CFG: refused by the unit")
         << Lines{} << Lines{"90/32 RTU.CFG"};
@@ -201,15 +201,15 @@ void SetupRunnerTest::answerRule_data()
         << planModbusRtu({}) << Unit::Silent << SetupOutcome::Failed << failureBox("RTU.CFG: no answer from the unit")
         << Lines{} << Lines{"90/32 RTU.CFG"};
     QTest::newRow("refused 0x30") << apMode << Unit::Refusing << SetupOutcome::Failed
-                                  << failureBox("Command 0x30: refused by the unit") << Lines{} << Lines{"30 02"};
+                                  << failureBox("Wi-Fi mode: refused by the unit") << Lines{} << Lines{"30 02"};
     QTest::newRow("refused reset") << reset << Unit::Refusing << SetupOutcome::Failed
-                                   << failureBox("Command 0x5E: refused by the unit") << Lines{} << Lines{"5e 01"};
+                                   << failureBox("Reset to defaults: refused by the unit") << Lines{} << Lines{"5e 01"};
     QTest::newRow("no unit for 0x30") << apMode << Unit::Absent << SetupOutcome::Failed
-                                      << failureBox("Command 0x30: the unit at %1 could not be reached") << Lines{}
+                                      << failureBox("Wi-Fi mode: the unit at %1 could not be reached") << Lines{}
                                       << Lines{};
-    QTest::newRow("no unit: one box, no later file, no later log line")
+    QTest::newRow("no unit: one box, no data, no later file, no later log line")
         << accessPointWpa << Unit::Absent << SetupOutcome::Failed
-        << "16|test_setup_runner|Data connection to %1 failed: Connection refused" << Lines{"7", "8"} << Lines{};
+        << failureBox("/local/ap_key.cfg: the unit at %1 could not be reached") << Lines{"7", "8"} << Lines{};
     QTest::newRow("failed data connection ends the apply at that file")
         << accessPointWpa << Unit::RefusingData << SetupOutcome::Failed
         << "16|test_setup_runner|Data connection to %1 failed: Connection refused" << Lines{"7", "8"}
@@ -355,6 +355,8 @@ void SetupRunnerTest::firmware()
 
     rig.dialogs.expectMessageBox("F/W Update, execute?", "Confirm", Dialogs::YesNoQuestion, Dialogs::Yes);
     rig.dialogs.expectOpenFile(file.fileName());
+    rig.dialogs.expectMessageBox(imageConfirmation(file.fileName(), "300000", "0247A470"), "Confirm",
+                                 Dialogs::YesNoQuestion, Dialogs::Yes);
     if (!box.isEmpty()) {
         const QStringList parts = box.arg(rig.link.deviceAddress).split('|');
         rig.dialogs.expectMessageBox(parts[2], parts[1], parts[0].toInt());
@@ -383,12 +385,43 @@ void SetupRunnerTest::firmwareWithRealPauses()
     const QString verified = "F/W update Complete! Reboot to take effect";
     rig.dialogs.expectMessageBox("F/W Update, execute?", "Confirm", Dialogs::YesNoQuestion, Dialogs::Yes);
     rig.dialogs.expectOpenFile(file.fileName());
+    rig.dialogs.expectMessageBox(imageConfirmation(file.fileName(), "2097152", "0FF00000"), "Confirm",
+                                 Dialogs::YesNoQuestion, Dialogs::Yes);
     rig.dialogs.expectMessageBox(verified, verified, Dialogs::Plain);
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(SetupRunner(rig.session.transfer, rig.dialogs).run(planFirmwareUpdate()).outcome, SetupOutcome::Done);
     QVERIFY2(clock.elapsed() >= 5000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(*rig.unit().file(FileArea::Flash, "/sys/mcuimg.bin"), image(2 * 1048576));
+}
+
+void SetupRunnerTest::firmwareImageRefused_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("box"); // %1 the image's path
+    QTest::newRow("empty") << 0 << "The F/W image %1 is empty: nothing was sent.";
+    QTest::newRow("above the limit") << 2 * 1048576 + 1
+                                     << "The F/W image %1 has 2097153 bytes, more than the 2097152 a unit takes: "
+                                        "nothing was sent.";
+}
+
+// Refused before anything is sent and before the image's own confirmation.
+void SetupRunnerTest::firmwareImageRefused()
+{
+    QFETCH(int, size);
+    QFETCH(QString, box);
+    SetupRig rig;
+    rig.status.modelRecognised = true;
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    file.write(QByteArray(size, 'F'));
+    file.flush();
+    rig.dialogs.expectMessageBox("F/W Update, execute?", "Confirm", Dialogs::YesNoQuestion, Dialogs::Yes);
+    rig.dialogs.expectOpenFile(file.fileName());
+    rig.dialogs.expectMessageBox(box.arg(QDir::toNativeSeparators(file.fileName())), "F/W Update", Dialogs::Error);
+    QCOMPARE(SetupRunner(rig.session.transfer, rig.dialogs).run(planFirmwareUpdate()).outcome, SetupOutcome::Failed);
+    QTest::qWait(50);
+    QVERIFY(rig.unit().receivedFrames().isEmpty());
 }
 
 QTEST_MAIN(SetupRunnerTest)
