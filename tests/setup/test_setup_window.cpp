@@ -305,6 +305,7 @@ void SetupWindowTest::gauge()
     type(window, "Edit5", "Hall");
     auto *bar = child<QProgressBar>(window, "CGauge1");
     QSignalSpy moved(bar, &QProgressBar::valueChanged);
+    QSignalSpy status(&window, &SetupWindow::statusLine);
     if (image == "Image1") // the check's verdict comes through the monitor window
         rig.dialogs.expectMessageBox("F/W update Complete! Reboot to take effect",
                                      "F/W update Complete! Reboot to take effect", Dialogs::Plain);
@@ -312,6 +313,9 @@ void SetupWindowTest::gauge()
     QTRY_VERIFY(!child<QTimer>(window, "Timer1")->isActive()); // the RTU write runs at its tick
     QTRY_COMPARE(bar->value(), full ? bar->maximum() : 0);
     QCOMPARE(moved.isEmpty(), !full); // a refused announcement sends nothing
+    if (image == "Image11") // no box tells the RTU apply's result
+        QCOMPARE(status.value(0).value(0).toString(), refusing ? "Modbus RTU (RTU.CFG) not written: RTU.CFG: refused by the unit"
+                                                               : "Modbus RTU (RTU.CFG) write complete");
 }
 
 void SetupWindowTest::clicksDuringARunAreIgnored()
