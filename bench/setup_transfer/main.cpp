@@ -161,7 +161,7 @@ int main(int argc, char **argv)
     status.modelRecognised = true;
     QElapsedTimer clock;
     clock.start();
-    const FirmwareResult result = UpdateFirmware(transfer, file.fileName());
+    const FirmwareResult result = SendFirmwareImage(transfer, LoadFirmwareImage(transfer, file.fileName()));
     const double totalMs = clock.nsecsElapsed() / 1e6;
     const int pausesMs = timing.firmwarePauseMs + timing.firmwareCheckPauseMs;
     std::printf("\nfirmware update, 2 MiB: %.1f ms in all, %d ms of it mandated pauses (%.1f ms beyond them), %s\n",

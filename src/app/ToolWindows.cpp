@@ -9,6 +9,7 @@ ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &pla
     // Closing the monitor ends the program: the editor's unsaved project is offered first.
     monitor.setCloseGuard([editor = &audioEditor] { return editor->mayLeave(); });
     QObject::connect(&setup, &SetupWindow::monitorLogLine, &monitor, &MonitorWindow::appendLog);
+    QObject::connect(&setup, &SetupWindow::statusLine, &monitor, &MonitorWindow::setStatusLine);
     // One volume: either slider moves the other; the monitor sends it.
     QObject::connect(&monitor, &MonitorWindow::volumePositionChanged, &audioEditor, &AudioEditorWindow::showVolumePosition);
     QObject::connect(&audioEditor, &AudioEditorWindow::volumeMoved, &monitor, &MonitorWindow::setVolumePosition);

@@ -1,5 +1,6 @@
 #include "CtlSession.h"
 
+#include "RequestTexts.h"
 #include "UnitTexts.h"
 
 #include <QJsonDocument>
@@ -44,41 +45,28 @@ CtlSession::CtlSession(const CtlOptions &options)
 
 int CtlSession::exitFor(const ExchangeResult &result) const
 {
-    const int code = codeOf(result.command);
-    switch (result.verdict()) {
-    case AnswerVerdict::Acknowledged:
+    const QString action = RequestTexts::actionName(result.command);
+    if (!result.failed()) {
+        if (result.unconfirmedRestart())
+            printLine(stderr, NotConfirmedPrefix + action + ": the unit may have restarted before it answered");
         return CtlDone;
+    }
+    switch (result.verdict()) {
+    case AnswerVerdict::NotConfirmed:
+        printLine(stderr, NotConfirmedPrefix + RequestTexts::failureLine(result, address()));
+        return CtlNoUsableAnswer;
     case AnswerVerdict::Refused:
-        printLine(stderr, QStringLiteral("zorctl: the unit refused request %1 (status %2)").arg(code).arg(result.status));
+        printLine(stderr, "zorctl: " + RequestTexts::failureLine(result) + QStringLiteral(" (status %1)").arg(result.status));
         return CtlNoUsableAnswer;
     case AnswerVerdict::Unreached:
-        if (result.outcome == ExchangeOutcome::NoConnection) {
-            printLine(stderr, "zorctl: no connection to " + address());
-            return CtlNoConnection;
-        }
-        if (!result.error.isEmpty())
-            printLine(stderr, "zorctl: " + result.error);
-        return CtlNoUsableAnswer;
-    case AnswerVerdict::NotConfirmed:
+    case AnswerVerdict::Acknowledged:
         break;
     }
-    switch (result.outcome) {
-    case ExchangeOutcome::Sent:
-        return CtlDone;
-    case ExchangeOutcome::NoAnswer:
-        printLine(stderr, "zorctl: no answer from " + address());
-        return CtlNoUsableAnswer;
-    default:
-        break;
+    if (result.outcome == ExchangeOutcome::NoConnection) {
+        printLine(stderr, "zorctl: no connection to " + address());
+        return CtlNoConnection;
     }
-    if (result.decoded == Decoded::InvalidHeader)
-        return CtlNoUsableAnswer; // its text is already on stderr
-    if (result.decoded == Decoded::Incomplete)
-        printLine(stderr, QStringLiteral("zorctl: the unit's answer to request %1 was cut short").arg(code));
-    else
-        printLine(stderr, QStringLiteral("zorctl: the unit answered request %1 as if it were request %2, which confirms nothing")
-                              .arg(code)
-                              .arg(result.echo));
+    printLine(stderr, "zorctl: " + RequestTexts::failureLine(result, address()));
     return CtlNoUsableAnswer;
 }
 

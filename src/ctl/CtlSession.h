@@ -18,6 +18,9 @@ struct CtlOptions {
     bool json = false;
 };
 
+// Opens the stderr line about a request the unit did not confirm; a fleet run takes it as a result of its own.
+inline const QString NotConfirmedPrefix = QStringLiteral("zorctl: not confirmed: ");
+
 void printLine(std::FILE *stream, const QString &line);
 // One compact JSON line on stdout.
 void printJson(const QJsonObject &object);
@@ -48,7 +51,8 @@ public:
     FileTransfer transfer{link};
 
     QString address() const { return QString::fromStdString(options.address); }
-    // The exit status an exchange earns: 0 only when acknowledged (or sent-only); failures say why on stderr.
+    // The exit status an exchange earns: 0 only when acknowledged, sent-only, or a restarting command
+    // left unanswered (said on stderr); failures say why on stderr.
     int exitFor(const ExchangeResult &result) const;
     // A failed transfer: 3 when its announcement found no unit, else 1.
     int exitFor(const TransferResult &result) const;

@@ -1,5 +1,6 @@
 #include "FileCommands.h"
 
+#include "RequestTexts.h"
 #include "UnitTexts.h"
 
 #include <CLI/CLI.hpp>
@@ -26,9 +27,10 @@ int exitFor(const CtlSession &session, const TransferResult &result, const QStri
         printLine(stderr, "zorctl: " + file + ": " + result.error);
         return CtlUsage;
     case TransferOutcome::Refused:
-        printLine(stderr, (result.announcement.verdict() == AnswerVerdict::Refused ? "zorctl: the unit refused "
-                                                                                   : "zorctl: the unit did not confirm ")
-                              + file);
+        if (result.announcement.verdict() == AnswerVerdict::Refused)
+            printLine(stderr, "zorctl: the unit refused " + file);
+        else
+            printLine(stderr, NotConfirmedPrefix + file + ": " + RequestTexts::failure(result.announcement));
         return CtlNoUsableAnswer;
     case TransferOutcome::TimedOut:
         printLine(stderr, "zorctl: " + file + ": " + result.error);
@@ -90,8 +92,6 @@ int putInFlash(const CtlOptions &options, const QString &name, const QString &pa
     const QByteArray bytes = file.readAll();
     std::copy(bytes.cbegin(), bytes.cend(), reinterpret_cast<char *>(session.transfer.TransferBuffer.get()));
     const TransferResult result = session.transfer.WriteBufferToFlash(name, std::uint32_t(bytes.size()));
-    if (result.ok() && result.announcement.verdict() == AnswerVerdict::NotConfirmed)
-        printLine(stderr, "zorctl: note: the unit did not confirm " + name);
     return exitFor(session, result, name);
 }
 

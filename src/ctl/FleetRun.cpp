@@ -24,7 +24,8 @@ struct UnitRun {
     QString address;
     std::unique_ptr<QProcess> process;
     bool finished = false;
-    bool ok = false;
+    bool ok = false;           // its zorctl exited 0
+    bool notConfirmed = false; // the unit did not confirm a request: neither done nor plainly failed
     QString message;
     QJsonValue result{QJsonValue::Undefined};
 };
@@ -77,12 +78,12 @@ QString reasonOf(const QStringList &stderrLines, int exitCode)
     return stderrLines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : withoutBullet(stderrLines.last().trimmed());
 }
 
-// A run that succeeded may still have noted something, such as a unit that did not confirm.
-QString noteOf(const QStringList &stderrLines)
+// The last of its own lines that opens with `prefix`.
+QString lastLine(const QStringList &stderrLines, const QString &prefix)
 {
     for (auto it = stderrLines.crbegin(); it != stderrLines.crend(); ++it)
-        if (it->startsWith(OwnPrefix))
-            return withoutBullet(it->trimmed());
+        if (it->startsWith(prefix))
+            return it->trimmed();
     return {};
 }
 
@@ -92,12 +93,17 @@ void conclude(UnitRun &run)
     const QByteArray out = process.readAllStandardOutput();
     const QStringList err = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     run.finished = true;
-    run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == CtlDone;
-    if (!run.ok) {
-        run.message = process.exitStatus() == QProcess::NormalExit ? reasonOf(err, process.exitCode())
-                                                                    : QStringLiteral("zorctl crashed");
+    const bool normal = process.exitStatus() == QProcess::NormalExit;
+    run.ok = normal && process.exitCode() == CtlDone;
+    const QString notConfirmed = normal ? lastLine(err, NotConfirmedPrefix) : QString();
+    run.notConfirmed = !notConfirmed.isEmpty();
+    if (run.notConfirmed) {
+        run.message = "not confirmed: " + notConfirmed.mid(NotConfirmedPrefix.size());
+    } else if (!run.ok) {
+        run.message = normal ? reasonOf(err, process.exitCode()) : QStringLiteral("zorctl crashed");
     } else {
-        const QString note = noteOf(err);
+        // A run that succeeded may still have noted something, such as a delete the unit refused.
+        const QString note = withoutBullet(lastLine(err, OwnPrefix));
         run.message = note.isEmpty() ? QStringLiteral("done") : "done (" + note + ")";
     }
     const QJsonDocument document = QJsonDocument::fromJson(out.trimmed());
@@ -111,7 +117,7 @@ void conclude(UnitRun &run)
 void printResult(const UnitRun &run, bool json)
 {
     if (!json) {
-        printLine(stdout, run.address + (run.ok ? ": " + run.message : ": failed: " + run.message));
+        printLine(stdout, run.address + (run.ok || run.notConfirmed ? ": " + run.message : ": failed: " + run.message));
     } else {
         QJsonObject object{{"address", run.address}, {"ok", run.ok}, {"message", run.message}};
         if (!run.result.isUndefined())
@@ -229,12 +235,22 @@ int runFleet(const FleetCommandLine &line)
     startNext();
     loop.exec();
 
-    QStringList failed;
-    for (const UnitRun &run : runs)
-        if (!run.ok)
+    QStringList failed, notConfirmed;
+    bool anyFailed = false;
+    for (const UnitRun &run : runs) {
+        anyFailed = anyFailed || !run.ok;
+        if (run.notConfirmed)
+            notConfirmed << run.address;
+        else if (!run.ok)
             failed << run.address;
-    if (failed.isEmpty())
-        return CtlDone;
-    printLine(stderr, QStringLiteral("zorctl: %1 of %2 units failed: %3").arg(failed.size()).arg(total).arg(failed.join(", ")));
-    return CtlUnitsFailed;
+    }
+    if (!failed.isEmpty())
+        printLine(stderr, QStringLiteral("zorctl: %1 of %2 units failed: %3").arg(failed.size()).arg(total).arg(failed.join(", ")));
+    if (!notConfirmed.isEmpty())
+        printLine(stderr, QStringLiteral("zorctl: %1 of %2 units did not confirm: %3")
+                              .arg(notConfirmed.size())
+                              .arg(total)
+                              .arg(notConfirmed.join(", ")));
+    // A unit left unconfirmed by a restarting command exited 0 and is no failure.
+    return anyFailed ? CtlUnitsFailed : CtlDone;
 }

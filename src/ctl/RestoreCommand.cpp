@@ -8,11 +8,13 @@
 #include "LocationPlan.h"
 #include "ModbusRtuPlan.h"
 #include "ModbusTcpPlan.h"
+#include "SetupCommands.h"
 #include "SetupRunner.h"
 #include "SingleByteText.h"
 #include "StaticAddressPlan.h"
 #include "UnitBackup.h"
 #include "UnitCommandPlans.h"
+#include "UnitTexts.h"
 #include "WifiCredentialsPlans.h"
 
 #include <CLI/CLI.hpp>
@@ -52,10 +54,17 @@ struct Clip {
     QString path;
 };
 
+// One group's plan, or the part of a group that only one model has.
+struct GroupPlan {
+    QString group;
+    SetupPlan plan; // "alarm" has no plan of the setup window's
+    std::uint8_t model = 0; // the model that has this part; 0: every model
+    QString part{};         // its name, for a unit of another model
+};
+
 // What a restore will do, fully checked.
 struct RestoreWork {
-    // Group and plan, in running order; "alarm" has no plan of the setup window's.
-    QList<std::pair<QString, SetupPlan>> plans;
+    QList<GroupPlan> plans; // in running order
     QByteArray alarmTable, audioList;
     QList<Clip> clips;
     bool rtuRecord = false;
@@ -74,13 +83,14 @@ QString addressText(const std::array<std::uint8_t, 4> &octets)
     return dottedAddress(octets);
 }
 
-bool take(RestoreWork &work, const QString &group, const SetupResult &result)
+bool take(RestoreWork &work, const QString &group, const SetupResult &result, std::uint8_t model = 0,
+          const QString &part = {})
 {
     if (result.error) {
         work.error = group + ": " + result.error->text.trimmed();
         return false;
     }
-    work.plans.append({group, result.plan});
+    work.plans.append({group, result.plan, model, part});
     return true;
 }
 
@@ -112,7 +122,8 @@ bool planNetwork(const UnitBackup &b, RestoreWork &work)
 
 bool planModbus(const UnitBackup &b, RestoreWork &work)
 {
-    if (!take(work, "modbus", planModbusTcp(QString::number(b.modbusPort), QString::number(b.modbusIdleTimeout))))
+    if (!take(work, "modbus", planModbusTcp(QString::number(b.modbusPort), QString::number(b.modbusIdleTimeout)),
+              ModelZor06, QStringLiteral("the Modbus TCP settings")))
         return false;
     const std::optional<QByteArray> record = b.file("RTU.CFG");
     if (!record)
@@ -123,7 +134,8 @@ bool planModbus(const UnitBackup &b, RestoreWork &work)
         return false;
     }
     work.rtuRecord = true;
-    return take(work, "modbus", planModbusRtu({fields[0], fields[1], fields[2], fields[3], fields[4]}));
+    return take(work, "modbus", planModbusRtu({fields[0], fields[1], fields[2], fields[3], fields[4]}), ModelZor04Rtu,
+                QStringLiteral("the Modbus RTU settings (RTU.CFG)"));
 }
 
 bool planAlarm(const UnitBackup &b, const QString &backupFile, RestoreWork &work)
@@ -178,9 +190,23 @@ RestoreWork planRestore(const UnitBackup &b, const QString &backupFile, const QS
     return work;
 }
 
-int exitFor(const SetupRun &run)
+// Drops the parts the target's model does not have and names them; says so when the target is another unit.
+void leaveOutOtherModels(RestoreWork &work, const UnitBackup &backup, const DeviceStatus &target)
 {
-    return run.outcome == SetupOutcome::Done ? CtlDone : run.unreachable ? CtlNoConnection : CtlNoUsableAnswer;
+    const QString mac = UnitTexts::mac(target);
+    if (!backup.mac.isEmpty() && backup.mac != mac)
+        printLine(stderr, "zorctl: note: the backup is of " + backup.model + " " + backup.mac + "; writing it onto "
+                              + UnitTexts::modelName(target) + " " + mac);
+    for (qsizetype i = work.plans.size() - 1; i >= 0; --i) {
+        const GroupPlan &plan = work.plans[i];
+        if (plan.model == 0 || plan.model == target.modelCode)
+            continue;
+        work.skipped.prepend(plan.part + (target.modelRecognised ? ": a " + UnitTexts::modelName(target) + " has none"
+                                                          : QStringLiteral(": the unit's model was not recognised")));
+        if (plan.model == ModelZor04Rtu)
+            work.rtuRecord = false;
+        work.plans.removeAt(i);
+    }
 }
 
 // The audio editor's write order: table, list, each clip, then "configuration written".
@@ -202,11 +228,7 @@ int writeAlarm(CtlSession &session, const RestoreWork &work)
                             written.announcement.verdict() == AnswerVerdict::Unreached ? CtlNoConnection : CtlNoUsableAnswer);
     }
     const ExchangeResult written = session.link.configurationWritten();
-    if (written.failedUninterpreted())
-        return session.exitFor(written);
-    if (!written.acknowledged())
-        printLine(stderr, QStringLiteral("zorctl: the unit did not confirm that its configuration was written"));
-    return CtlDone;
+    return session.exitFor(written);
 }
 
 int restore(const CtlOptions &options, const RestoreOptions &given)
@@ -227,13 +249,14 @@ int restore(const CtlOptions &options, const RestoreOptions &given)
         groups << QString::fromStdString(group);
     if (groups.isEmpty())
         groups = QStringList{"network", "location", "modbus", "alarm"}; // the Wi-Fi mode restarts the unit: asked for alone
-    const RestoreWork work = planRestore(*backup, file, groups);
+    RestoreWork work = planRestore(*backup, file, groups);
     if (!work.error.isEmpty())
         return failWith(work.error + "; nothing was sent", CtlUsage);
 
     CtlSession session(options);
     if (const int failed = session.readDeviceInformation())
         return failed;
+    leaveOutOtherModels(work, *backup, session.status);
     if (work.rtuRecord && !session.status.sdPresent)
         return failWith(QStringLiteral("the unit reports no SD card, so RTU.CFG cannot be restored; nothing was sent"),
                         CtlNoUsableAnswer);
@@ -242,11 +265,12 @@ int restore(const CtlOptions &options, const RestoreOptions &given)
     auto toStderr = [](const QString &line) { printLine(stderr, line); };
     SetupRunner runner(session.transfer, dialogs, {.monitor = toStderr, .setup = {}});
     QStringList restored;
-    for (const auto &[group, plan] : work.plans) {
+    for (const GroupPlan &entry : work.plans) {
+        const QString &group = entry.group;
         // One group after another, spaced as the setup window spaces its own file writes.
         if (!restored.isEmpty())
             session.link.pause(session.timing.configFilePauseMs);
-        const int failed = group == "alarm" ? writeAlarm(session, work) : exitFor(runner.run(plan));
+        const int failed = group == "alarm" ? writeAlarm(session, work) : exitForSetupRun(runner.run(entry.plan));
         if (failed)
             return failWith(group + " was not restored" + (restored.isEmpty() ? QString() : "; restored before it: " + restored.join(", ")),
                             failed);

@@ -1,6 +1,7 @@
 #include "SetupCommands.h"
 
 #include "AddressLockOut.h"
+#include "FirmwareUpdate.h"
 #include "LocationPlan.h"
 #include "ModbusRtuPlan.h"
 #include "ModbusTcpPlan.h"
@@ -25,16 +26,20 @@ QString text(const std::string &value)
     return QString::fromLocal8Bit(value.c_str());
 }
 
-int exitFor(const SetupRun &run)
+} // namespace
+
+int exitForSetupRun(const SetupRun &run)
 {
     switch (run.outcome) {
     case SetupOutcome::Done:
         return CtlDone;
     case SetupOutcome::Unconfirmed:
-        printLine(stderr, QStringLiteral("zorctl: the model was not recognised, so the unit was not asked to "
-                                         "confirm the image: the update is not confirmed"));
+        printLine(stderr, NotConfirmedPrefix + QStringLiteral("F/W image: the model was not recognised, so the unit "
+                                                              "was not asked to confirm the image"));
         return CtlNoUsableAnswer;
     case SetupOutcome::Failed:
+        if (!run.notConfirmed.isEmpty())
+            printLine(stderr, NotConfirmedPrefix + run.notConfirmed);
         return run.unreachable ? CtlNoConnection : CtlNoUsableAnswer;
     case SetupOutcome::Cancelled:
     case SetupOutcome::LinkCheckFailed:
@@ -42,6 +47,8 @@ int exitFor(const SetupRun &run)
     }
     return CtlNoUsableAnswer;
 }
+
+namespace {
 
 // Runs a plan as the setup window would, after `prepare` (which may read the unit first).
 int runPlan(const CtlOptions &options, const SetupPlan &plan, const QString &chosenFile = {},
@@ -56,11 +63,13 @@ int runPlan(const CtlOptions &options, const SetupPlan &plan, const QString &cho
     SetupRunner runner(session.transfer, dialogs,
                        {.monitor = toStderr,
                         .setup = toStderr,
-                        .unconfirmed = [](const QString &line) { printLine(stderr, "zorctl: note: " + line); }});
+                        .unconfirmed = [](const QString &names) {
+                            printLine(stderr, NotConfirmedPrefix + names + ": the unit may have restarted before it answered");
+                        }});
     const SetupRun run = runner.run(plan);
     if (run.outcome == SetupOutcome::Done && !plan.completion)
         printLine(stdout, QStringLiteral("done"));
-    return exitFor(run);
+    return exitForSetupRun(run);
 }
 
 // Refused input: the window's box text, and nothing is sent.
@@ -211,6 +220,19 @@ void addSetupCommands(CLI::App &app, const CtlOptions &options, int &exitCode)
     auto image = std::make_shared<std::string>();
     app.add_subcommand("firmware", "Send a firmware image; exit 0 only when the unit confirms its sum")
         ->callback([&, image] {
+            // Refused before anything is sent, as the setup window refuses it before the image goes out.
+            const QFileInfo file(text(*image));
+            if (const auto refusal = firmwareSizeRefusal(file.size())) {
+                printLine(stderr, "zorctl: " + file.filePath()
+                                      + (*refusal == FirmwareOutcome::Empty
+                                             ? QStringLiteral(" is empty")
+                                             : QStringLiteral(" has %1 bytes, more than the %2 a unit takes")
+                                                   .arg(file.size())
+                                                   .arg(MaxFirmwareImageSize))
+                                      + "; nothing was sent");
+                exitCode = CtlUsage;
+                return;
+            }
             // The model decides where the image goes and whether the unit confirms it.
             exitCode = runPlan(options, planFirmwareUpdate(), text(*image),
                                [](CtlSession &session) { return session.readDeviceInformation(); });

@@ -147,7 +147,7 @@ QJsonObject backupJson(const UnitBackup &b)
                                  {"staticIp", addressText(b.staticIp)},
                                  {"subnetMask", addressText(b.subnetMask)},
                                  {"gateway", addressText(b.gateway)},
-                                 {"wifiMode", b.accessPointMode ? "ap" : "station"}}},
+                                 {"wifiMode", wifiModeName(b.accessPointMode)}}},
         {"files", files},
     };
     if (b.withClips) {

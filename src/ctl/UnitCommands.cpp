@@ -31,7 +31,7 @@ QJsonObject infoObject(const DeviceStatus &status)
     o["apKeyType"] = status.apKeyType;
     o["stationSsid"] = QString::fromLatin1(status.stationSsid);
     o["stationKeyType"] = status.stationKeyType;
-    o["wifiMode"] = status.wifiMode;
+    o["wifiMode"] = wifiModeName(status);
     o["modbusPort"] = status.modbusPort;
     o["modbusIdleTimeout"] = status.modbusIdleTimeout;
     o["staticIpUsed"] = status.staticIpUsed;

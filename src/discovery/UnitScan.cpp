@@ -174,7 +174,7 @@ bool decodeSighting(const QHostAddress &host, const QByteArray &answer, UnitSigh
     sighting.firmware = UnitTexts::firmware(status);
     sighting.sd = UnitTexts::sd(status);
     sighting.rssi = status.rssi;
-    sighting.wifiMode = status.wifiMode != 0 ? QStringLiteral("ap") : QStringLiteral("station");
+    sighting.wifiMode = wifiModeName(status);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "AudioEditorPresenter.h"
 
 #include "ConfigurationStepText.h"
+#include "RequestTexts.h"
 #include "Dialogs.h"
 #include "ErrorReport.h"
 
@@ -70,9 +71,9 @@ void AudioEditorPresenter::showWriteSummary(const DeviceWriteResult &result)
         text += QStringLiteral("; failed: ") + failed.join(QStringLiteral(", "));
     if (!result.stoppedAt.isEmpty())
         text += QStringLiteral("; stopped at %1, nothing after it was sent").arg(result.stoppedAt);
-    else if (result.configurationWritten.verdict() == AnswerVerdict::Unreached)
-        text += QStringLiteral("; the unit was not told that the write ended");
-    const bool complete = failed.isEmpty() && result.stoppedAt.isEmpty();
+    else if (result.configurationWritten.failed())
+        text += "; " + RequestTexts::failureLine(result.configurationWritten);
+    const bool complete = failed.isEmpty() && result.stoppedAt.isEmpty() && !result.configurationWritten.failed();
     view_.endProgress(complete);
     view_.showStatusText((complete ? QStringLiteral("Write complete! ") : QStringLiteral("Write Error! : ")) + text);
 }
@@ -125,6 +126,8 @@ void AudioEditorPresenter::showSent(const QString &text, const ExchangeResult &s
 {
     if (sent.verdict() == AnswerVerdict::Unreached)
         view_.showStatusText(text + QStringLiteral(" (not sent: no connection)"));
+    else if (sent.failed())
+        view_.showStatusText(text + " (" + RequestTexts::failure(sent) + ")");
     else
         view_.showStatusText(text);
 }

@@ -1,5 +1,7 @@
 #include "ConfigurationStepText.h"
 
+#include "RequestTexts.h"
+
 namespace {
 QString readFailure(const ConfigurationStep &step)
 {
@@ -16,15 +18,11 @@ QString transferCause(const TransferResult &result)
     const ExchangeResult &announcement = result.announcement;
     switch (announcement.verdict()) {
     case AnswerVerdict::Refused:
-        return QStringLiteral("refused by the unit");
     case AnswerVerdict::NotConfirmed:
-        return announcement.outcome == ExchangeOutcome::Answered ? QStringLiteral("the unit's answer was not understood")
-                                                                  : QStringLiteral("no answer from the unit");
+        return RequestTexts::failure(announcement);
     case AnswerVerdict::Unreached:
-        if (announcement.outcome == ExchangeOutcome::Busy)
-            return QStringLiteral("another request was under way, nothing was sent");
         return announcement.outcome == ExchangeOutcome::SocketError ? QStringLiteral("no connection: ") + announcement.error
-                                                                     : QStringLiteral("no connection");
+                                                                     : RequestTexts::failure(announcement);
     case AnswerVerdict::Acknowledged:
         break;
     }

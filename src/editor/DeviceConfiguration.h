@@ -47,7 +47,7 @@ struct DeviceWriteResult {
 
     bool ok() const
     {
-        return error.isEmpty() && missing.isEmpty() && refused.isEmpty() && !unitUnreachable && configurationWritten.answered();
+        return error.isEmpty() && missing.isEmpty() && refused.isEmpty() && !unitUnreachable && !configurationWritten.failed();
     }
 };
 

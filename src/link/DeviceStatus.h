@@ -3,6 +3,7 @@
 #include "Protocol.h"
 
 #include <QByteArray>
+#include <QString>
 #include <array>
 #include <cstdint>
 
@@ -60,3 +61,13 @@ struct DeviceStatus {
         statusValid = false;
     }
 };
+
+// The Wi-Fi mode as zorctl and the exports print it: "ap" (any non-zero mode) or "station".
+inline QString wifiModeName(bool accessPoint)
+{
+    return accessPoint ? QStringLiteral("ap") : QStringLiteral("station");
+}
+inline QString wifiModeName(const DeviceStatus &status)
+{
+    return wifiModeName(status.wifiMode != 0);
+}

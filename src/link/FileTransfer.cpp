@@ -189,25 +189,16 @@ TransferResult FileTransfer::WriteBufferToFlash(const QString &name, std::uint32
     note({.kind = TransferNote::FlashFileName, .name = name});
     const auto transfer = holdTransfer(link_);
     const ExchangeResult announcement = link_.announceFlashWrite(toSingleByte(name), length, std::uint32_t(sum));
+    // A unit that is up answers the announcement: without its acknowledgement no data follows.
+    if (!announcement.acknowledged())
+        return failedAnnouncement(announcement, name);
     if (flashGauge)
         flashGauge->startProgress(gaugeMaximum(length));
     note({.kind = TransferNote::FlashTransferLength, .value = length});
-    // Sent whether or not the unit answered the announcement.
     const QString error = sendData(length, link_.timing().flashWritePauseMs, flashGauge, Progress::ChunkEnd, true);
-    if (!error.isEmpty())
-        return {.outcome = TransferOutcome::Failed, .error = error, .announcement = announcement};
-    // The answer is not interpreted: only a refusal or an announcement that never arrived fails the write.
-    // An unconfirmed one is Done; the caller tells so from the announcement.
-    switch (announcement.verdict()) {
-    case AnswerVerdict::Refused:
-        return {.outcome = TransferOutcome::Refused, .error = name, .announcement = announcement};
-    case AnswerVerdict::Unreached:
-        return {.outcome = TransferOutcome::Failed, .error = name, .announcement = announcement};
-    case AnswerVerdict::Acknowledged:
-    case AnswerVerdict::NotConfirmed:
-        break;
-    }
-    return {.announcement = announcement};
+    return {.outcome = error.isEmpty() ? TransferOutcome::Done : TransferOutcome::Failed,
+            .error = error,
+            .announcement = announcement};
 }
 
 TransferResult FileTransfer::ReadSdFile(const QByteArray &name)

@@ -31,8 +31,8 @@ public:
     TransferResult WriteBufferToSd(const QByteArray &name, std::uint32_t length);
     // Refusals and PC-side failures also leave their text in lastTransferError.
     TransferResult WriteFileToSd(const QString &path);
-    // The contents are sent whether or not the unit answered the announcement; a refused
-    // announcement makes the result Refused, an unanswered one leaves it Done.
+    // The contents follow only an acknowledged announcement; a refused, unanswered or garbled one
+    // makes the result Refused, one that reached no unit Failed.
     TransferResult WriteBufferToFlash(const QString &name, std::uint32_t length);
     // Done with exactly the announced length; Refused when the unit did not accept; TimedOut when the
     // data stopped or trickled past the read's deadline; Failed when the unit closed early, the

@@ -10,32 +10,59 @@
 #include <algorithm>
 
 namespace {
-constexpr qint64 MaxImageSize = 2 * 1048576;
+void noteTo(DeviceLink &link, const TransferNote &note)
+{
+    if (link.events)
+        link.events->transferNote(note);
+}
+} // namespace
+
+std::optional<FirmwareOutcome> firmwareSizeRefusal(qint64 size)
+{
+    if (size == 0)
+        return FirmwareOutcome::Empty;
+    if (size > MaxFirmwareImageSize)
+        return FirmwareOutcome::TooLarge;
+    return std::nullopt;
 }
 
-FirmwareResult UpdateFirmware(FileTransfer &transfer, const QString &path)
+FirmwareImage LoadFirmwareImage(FileTransfer &transfer, const QString &path)
 {
     DeviceLink &link = transfer.link();
-    auto note = [&link](const TransferNote &note) {
-        if (link.events)
-            link.events->transferNote(note);
-    };
+    FirmwareImage image{.path = path};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {FirmwareOutcome::FileError, "Cannot open " + path + ": " + file.errorString()};
-    const qint64 size = file.size();
-    note({.kind = TransferNote::FirmwareLength, .value = size});
-    if (size > MaxImageSize) {
-        note({.kind = TransferNote::FirmwareTooLarge});
-        return {FirmwareOutcome::TooLarge, {}};
+    if (!file.open(QIODevice::ReadOnly)) {
+        image.refusal = FirmwareOutcome::FileError;
+        image.error = "Cannot open " + path + ": " + file.errorString();
+        return image;
     }
-    if (file.read(reinterpret_cast<char *>(transfer.TransferBuffer.get()), size) != size)
-        return {FirmwareOutcome::FileError, "Cannot read " + path + ": " + file.errorString()};
-    file.close();
+    image.size = file.size();
+    noteTo(link, {.kind = TransferNote::FirmwareLength, .value = image.size});
+    if (const auto refusal = firmwareSizeRefusal(image.size)) {
+        if (*refusal == FirmwareOutcome::TooLarge)
+            noteTo(link, {.kind = TransferNote::FirmwareTooLarge});
+        image.refusal = *refusal;
+        return image;
+    }
+    if (file.read(reinterpret_cast<char *>(transfer.TransferBuffer.get()), image.size) != image.size) {
+        image.refusal = FirmwareOutcome::FileError;
+        image.error = "Cannot read " + path + ": " + file.errorString();
+        return image;
+    }
+    image.sum = byteSum(transfer.TransferBuffer.get(), std::size_t(image.size));
+    noteTo(link, {.kind = TransferNote::FirmwareSum, .value = qint64(std::uint32_t(image.sum))});
+    image.loaded = true;
+    return image;
+}
 
-    link.firmwareImageSum = byteSum(transfer.TransferBuffer.get(), std::size_t(size));
-    const auto sum = std::uint32_t(link.firmwareImageSum);
-    note({.kind = TransferNote::FirmwareSum, .value = sum});
+FirmwareResult SendFirmwareImage(FileTransfer &transfer, const FirmwareImage &image)
+{
+    if (!image.ready())
+        return {image.refusal, image.error};
+    DeviceLink &link = transfer.link();
+    link.firmwareImageSum = image.sum;
+    const auto sum = std::uint32_t(image.sum);
+    const qint64 size = image.size;
 
     const bool recognised = link.status().modelRecognised;
     {
@@ -63,7 +90,7 @@ FirmwareResult UpdateFirmware(FileTransfer &transfer, const QString &path)
         return {FirmwareOutcome::Refused, {}, check};
     case AnswerVerdict::NotConfirmed:
         if (!recognised) { // a send-only request: nothing to confirm
-            note({.kind = TransferNote::FirmwareUnconfirmed});
+            noteTo(link, {.kind = TransferNote::FirmwareUnconfirmed});
             return {FirmwareOutcome::Unconfirmed, {}, check};
         }
         return {FirmwareOutcome::NotConfirmed, {}, check};

@@ -87,14 +87,31 @@ struct ExchangeResult {
         return status == AckStatus ? AnswerVerdict::Acknowledged : AnswerVerdict::Refused;
     }
     bool acknowledged() const { return verdict() == AnswerVerdict::Acknowledged; }
-    // For a request whose answer the tool does not interpret: only a refusal or a lost link fails it.
-    bool failedUninterpreted() const
+    // A unit that is up answers every exchange, so only an acknowledgement lets the work go on.
+    // A send-only request cannot be confirmed, and one that restarts the unit may go unanswered.
+    bool failed() const
     {
-        const AnswerVerdict v = verdict();
-        return v == AnswerVerdict::Refused || v == AnswerVerdict::Unreached;
+        switch (verdict()) {
+        case AnswerVerdict::Acknowledged:
+            return false;
+        case AnswerVerdict::NotConfirmed:
+            return outcome != ExchangeOutcome::Sent && !restartsUnit(command);
+        case AnswerVerdict::Refused:
+        case AnswerVerdict::Unreached:
+            break;
+        }
+        return true;
     }
-    // Nothing went wrong on the way: sent-only, or answered with an acknowledgement.
-    bool delivered() const { return outcome == ExchangeOutcome::Sent || acknowledged(); }
+    // Taken as done, though the unit did not confirm it: it may have restarted before it answered.
+    bool unconfirmedRestart() const
+    {
+        return verdict() == AnswerVerdict::NotConfirmed && outcome != ExchangeOutcome::Sent && restartsUnit(command);
+    }
+    // The requests after which the unit restarts by itself.
+    static constexpr bool restartsUnit(Command command)
+    {
+        return command == Command::WifiMode || command == Command::ResetConfiguration;
+    }
 };
 
 enum class TransferOutcome {

@@ -80,6 +80,8 @@ SetupResult planModbusRtu(const ModbusRtuInput &input)
     result.plan.setupLog << "RTU String Len =" + QString::number(record.size())
                          << "RTU String =" + fromSingleByte(record).leftJustified(RecordLimit);
     result.plan.steps = {SetupStep::writeSdBuffer("RTU.CFG", record)};
+    // No confirmation and no completion box: the status line tells the result.
+    result.plan.statusName = QStringLiteral("Modbus RTU (RTU.CFG)");
     return result;
 }
 

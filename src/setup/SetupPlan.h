@@ -60,6 +60,7 @@ struct SetupPlan {
     QStringList setupLog;
     QList<SetupStep> steps;
     std::optional<SetupMessage> completion;
+    QString statusName; // a plan without a completion box: the group named in its result on the status line
 };
 
 // The input an error is about, so that the window can put the focus there.

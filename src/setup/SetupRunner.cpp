@@ -6,7 +6,9 @@
 #include "FileTransfer.h"
 #include "FirmwareUpdate.h"
 #include "ProgressGauge.h"
+#include "RequestTexts.h"
 
+#include <QDir>
 #include <QScopeGuard>
 #include <algorithm>
 
@@ -14,16 +16,10 @@ namespace {
 
 const QString FirmwareCaption = QStringLiteral("F/W Update");
 
-QString commandName(Command command)
-{
-    return "Command 0x" + QString::number(codeOf(command), 16).toUpper();
-}
-
 // Instead of the completion text, which would claim what did not happen.
-SetupMessage failureMessage(const QStringList &failures)
+SetupMessage failureMessage(const QString &failure)
 {
-    return {"Not complete, the unit did not take:\n    . " + failures.join("\n    . "), "Write failed",
-            Dialogs::Error};
+    return {"Not complete, the unit did not take:\n    . " + failure, "Write failed", Dialogs::Error};
 }
 
 } // namespace
@@ -71,9 +67,7 @@ SetupRun SetupRunner::run(const SetupPlan &plan)
     for (const QString &line : plan.setupLog)
         log(logs_.setup, line);
 
-    QStringList failures;
     QStringList unconfirmed;
-    bool unreachable = false;
     for (const SetupStep &step : plan.steps) {
         if (step.action == SetupStep::Action::UpdateFirmware)
             return updateFirmware();
@@ -82,14 +76,13 @@ SetupRun SetupRunner::run(const SetupPlan &plan)
         const StepResult result = runStep(step);
         if (result.linkCheckFailed)
             return {SetupOutcome::LinkCheckFailed};
-        unreachable = unreachable || result.unreachable;
-        if (!result.failure.isEmpty())
-            failures << result.failure;
-        if (result.stop) {
-            // The files after this one are not sent, and their log lines not written.
+        if (!result.failure.isEmpty()) {
+            // Nothing after a failed step is sent, and the later steps' log lines are not written.
             if (!result.shown)
-                show(failureMessage(failures));
-            return {SetupOutcome::Failed, unreachable};
+                show(failureMessage(result.failure));
+            if (!plan.completion && !plan.statusName.isEmpty())
+                log(logs_.status, plan.statusName + " not written: " + result.failure);
+            return {SetupOutcome::Failed, result.unreachable, result.notConfirmed ? result.failure : QString()};
         }
         if (!result.logLine.isEmpty())
             log(logs_.monitor, result.logLine);
@@ -98,19 +91,16 @@ SetupRun SetupRunner::run(const SetupPlan &plan)
         if (!result.unconfirmed.isEmpty())
             unconfirmed << result.unconfirmed;
     }
-    if (!failures.isEmpty()) {
-        show(failureMessage(failures));
-        return {SetupOutcome::Failed, unreachable};
-    }
-    const QString notConfirmed =
-        unconfirmed.isEmpty() ? QString() : "The unit did not confirm: " + unconfirmed.join(", ") + ".";
-    if (!notConfirmed.isEmpty() && logs_.unconfirmed)
-        logs_.unconfirmed(notConfirmed);
+    if (!unconfirmed.isEmpty() && logs_.unconfirmed)
+        logs_.unconfirmed(unconfirmed.join(", "));
     if (plan.completion) {
         SetupMessage completion = *plan.completion;
-        if (!notConfirmed.isEmpty() && !logs_.unconfirmed)
-            completion.text += "\n    . " + notConfirmed;
+        if (!unconfirmed.isEmpty() && !logs_.unconfirmed)
+            completion.text += "\n    . The unit did not confirm " + unconfirmed.join(", ")
+                               + ": it may have restarted before it answered.";
         show(completion);
+    } else if (!plan.statusName.isEmpty()) {
+        log(logs_.status, plan.statusName + " write complete");
     }
     return {SetupOutcome::Done};
 }
@@ -138,10 +128,7 @@ SetupRunner::StepResult SetupRunner::deleteFile(const SetupStep &step)
     // A unit refuses to delete a file it does not hold, which leaves what was wanted.
     if (result.verdict() == AnswerVerdict::Refused)
         return {.logLine = step.name + ": not deleted, refused by the unit (it may not have held the file)"};
-    StepResult failed = exchangeFailure(result);
-    if (!failed.failure.isEmpty())
-        failed.failure = step.name + ": " + failed.failure;
-    return failed;
+    return result.failed() ? exchangeFailure(result, step.name) : StepResult{};
 }
 
 SetupRunner::StepResult SetupRunner::writeFile(const SetupStep &step)
@@ -159,13 +146,7 @@ SetupRunner::StepResult SetupRunner::writeFile(const SetupStep &step)
         written = transfer_.WriteBufferToSd(step.name.toLatin1(), length);
     }
     finishGauge(written.ok());
-    StepResult result = transferFailure(written, step.name);
-    if (!result.failure.isEmpty() && !result.shown)
-        result.failure = step.name + ": " + result.failure;
-    if (written.ok() && written.announcement.verdict() == AnswerVerdict::NotConfirmed
-        && step.action == SetupStep::Action::WriteFlashFile)
-        result.unconfirmed = step.name;
-    return result;
+    return transferFailure(written, step.name);
 }
 
 SetupRunner::StepResult SetupRunner::sendCommand(const SetupStep &step)
@@ -189,49 +170,20 @@ SetupRunner::StepResult SetupRunner::sendCommand(const SetupStep &step)
         result = link.modbusSettingsWritten();
         break;
     default:
-        return {.failure = commandName(step.command) + ": not a setup command"};
+        return {.failure = RequestTexts::actionName(step.command) + ": not a setup command"};
     }
-    // The tool does not interpret these answers: only a refusal or a lost link fails them.
-    if (!result.failedUninterpreted())
-        return {.unconfirmed = result.outcome == ExchangeOutcome::Sent || result.acknowledged()
-                                   ? QString()
-                                   : commandName(step.command)};
-    StepResult failed = exchangeFailure(result);
-    if (!failed.failure.isEmpty())
-        failed.failure = commandName(step.command) + ": " + failed.failure;
-    return failed;
+    if (result.failed())
+        return exchangeFailure(result, RequestTexts::actionName(step.command));
+    return {.unconfirmed = result.unconfirmedRestart() ? RequestTexts::actionName(step.command) : QString()};
 }
 
-SetupRunner::StepResult SetupRunner::exchangeFailure(const ExchangeResult &result) const
+SetupRunner::StepResult SetupRunner::exchangeFailure(const ExchangeResult &result, const QString &what) const
 {
-    switch (result.verdict()) {
-    case AnswerVerdict::Acknowledged:
-        return {};
-    case AnswerVerdict::Refused:
-        return {.failure = QStringLiteral("refused by the unit")};
-    case AnswerVerdict::NotConfirmed:
-        if (result.outcome == ExchangeOutcome::Sent)
-            return {};
-        if (result.outcome == ExchangeOutcome::NoAnswer)
-            return {.failure = QStringLiteral("no answer from the unit")};
-        if (result.answered())
-            return {.failure = QStringLiteral("the unit answered another request (%1)").arg(result.echo)};
-        return {.failure = QStringLiteral("the unit's answer was not understood")};
-    case AnswerVerdict::Unreached:
-        break;
-    }
-    switch (result.outcome) {
-    case ExchangeOutcome::LinkCheckFailed:
+    if (result.outcome == ExchangeOutcome::LinkCheckFailed)
         return {.linkCheckFailed = true};
-    case ExchangeOutcome::Busy:
-        return {.failure = QStringLiteral("another request was under way, nothing was sent"), .stop = true};
-    case ExchangeOutcome::NoConnection:
-        return {.failure = "the unit at " + transfer_.link().deviceAddress + " could not be reached",
-                .stop = true,
-                .unreachable = true};
-    default:
-        return {.failure = result.error, .stop = true};
-    }
+    return {.failure = what + ": " + RequestTexts::failure(result, transfer_.link().deviceAddress),
+            .unreachable = result.outcome == ExchangeOutcome::NoConnection,
+            .notConfirmed = result.verdict() == AnswerVerdict::NotConfirmed};
 }
 
 SetupRunner::StepResult SetupRunner::transferFailure(const TransferResult &result, const QString &name)
@@ -240,24 +192,19 @@ SetupRunner::StepResult SetupRunner::transferFailure(const TransferResult &resul
     case TransferOutcome::Done:
         return {};
     case TransferOutcome::Refused:
-        if (result.announcement.verdict() != AnswerVerdict::Refused)
-            return exchangeFailure(result.announcement); // silence or garble is no refusal
-        return {.failure = QStringLiteral("refused by the unit")};
+        return exchangeFailure(result.announcement, name);
     case TransferOutcome::TimedOut:
     case TransferOutcome::FileError:
-        return {.failure = result.error};
+        return {.failure = name + ": " + result.error};
     case TransferOutcome::Failed:
         break;
     }
     // Named only: the announcement itself did not reach the unit.
     if (result.error == name)
-        return exchangeFailure(result.announcement);
+        return exchangeFailure(result.announcement, name);
     // The data connection failed: its own text, in the one box of this apply.
     reportError(dialogs_, result.error);
-    return {.failure = result.error,
-            .stop = true,
-            .shown = true,
-            .unreachable = result.announcement.verdict() == AnswerVerdict::Unreached};
+    return {.failure = result.error, .shown = true};
 }
 
 void SetupRunner::finishGauge(bool completed) const
@@ -271,34 +218,60 @@ SetupRun SetupRunner::updateFirmware()
     const QString path = dialogs_.openFile(QStringLiteral("*.bin"), QStringLiteral("bin|*.bin"));
     if (path.isEmpty())
         return {SetupOutcome::Cancelled};
-    const FirmwareResult result = UpdateFirmware(transfer_, path);
-    finishGauge(result.outcome == FirmwareOutcome::Verified || result.outcome == FirmwareOutcome::Unconfirmed);
+    const FirmwareImage image = LoadFirmwareImage(transfer_, path);
     auto failed = [this](const QString &text, bool unreachable = false) {
         show({text, FirmwareCaption, Dialogs::Error});
         return SetupRun{SetupOutcome::Failed, unreachable};
     };
+    const QString shownPath = QDir::toNativeSeparators(path);
+    switch (image.ready() ? FirmwareOutcome::Verified : image.refusal) {
+    case FirmwareOutcome::Empty:
+        return failed("The F/W image " + shownPath + " is empty: nothing was sent.");
+    case FirmwareOutcome::TooLarge:
+        return failed(QStringLiteral("The F/W image %1 has %2 bytes, more than the %3 a unit takes: nothing was sent.")
+                          .arg(shownPath)
+                          .arg(image.size)
+                          .arg(MaxFirmwareImageSize));
+    case FirmwareOutcome::Verified:
+        break;
+    default:
+        reportError(dialogs_, image.error);
+        return {SetupOutcome::Failed};
+    }
+    // The chosen file, before anything is sent: the dialog alone makes a wrong file easy to pick.
+    const SetupMessage check = SetupMessage::confirm(
+        QStringLiteral("Send this F/W image, execute?\n    . File: %1\n    . Size: %2 bytes\n    . Sum: %3")
+            .arg(shownPath)
+            .arg(image.size)
+            .arg(QString::number(std::uint32_t(image.sum), 16).rightJustified(8, u'0').toUpper()));
+    if (dialogs_.messageBox(check.text, check.caption, check.flags) != Dialogs::Yes)
+        return {SetupOutcome::Cancelled};
+
+    const FirmwareResult result = SendFirmwareImage(transfer_, image);
+    finishGauge(result.outcome == FirmwareOutcome::Verified || result.outcome == FirmwareOutcome::Unconfirmed);
     switch (result.outcome) {
     case FirmwareOutcome::Verified:
         return {SetupOutcome::Done}; // the check's answer has been shown
     case FirmwareOutcome::Unconfirmed:
         return {SetupOutcome::Unconfirmed}; // told on the status line
     case FirmwareOutcome::Mismatch:
-    case FirmwareOutcome::TooLarge:
-        return {SetupOutcome::Failed}; // shown as the answer or the size came in
+        return {SetupOutcome::Failed}; // shown as the answer came in
     case FirmwareOutcome::Refused:
         return failed(QStringLiteral("The unit refused the F/W image check."));
-    case FirmwareOutcome::NotConfirmed:
-        return failed("The unit did not confirm the F/W image: "
-                      + (result.check.outcome == ExchangeOutcome::NoAnswer
-                             ? QStringLiteral("no answer to the image check.")
-                             : QStringLiteral("its answer to the image check was not for that request.")));
+    case FirmwareOutcome::NotConfirmed: {
+        SetupRun run = failed("The unit did not confirm the F/W image: "
+                              + (result.check.outcome == ExchangeOutcome::NoAnswer
+                                     ? QStringLiteral("no answer to the image check.")
+                                     : QStringLiteral("its answer to the image check was not for that request.")));
+        run.notConfirmed = RequestTexts::failureLine(result.check);
+        return run;
+    }
     case FirmwareOutcome::Unreached:
         return failed("The F/W image was sent, but the image check could not reach the unit at "
                           + transfer_.link().deviceAddress + "."
                           + (result.error.isEmpty() ? QString() : "\n" + result.error),
                       true);
-    case FirmwareOutcome::FileError:
-    case FirmwareOutcome::Failed:
+    default:
         break;
     }
     reportError(dialogs_, result.error);

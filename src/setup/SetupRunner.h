@@ -12,7 +12,7 @@ struct ExchangeResult;
 struct TransferResult;
 
 enum class SetupOutcome {
-    Done,            // every step reached the unit and none was refused
+    Done,            // every step acknowledged (a restarting command may have gone unanswered)
     Cancelled,       // No answered, or no firmware image chosen: nothing sent
     LinkCheckFailed, // nothing sent; the check has reported in the monitor window
     Failed,          // a step failed or was refused; that has been shown
@@ -22,14 +22,18 @@ enum class SetupOutcome {
 struct SetupRun {
     SetupOutcome outcome = SetupOutcome::Done;
     bool unreachable = false; // a step failed because the unit could not be reached
+    QString notConfirmed;     // a step failed because the unit did not confirm it: what and why
 };
 
 // Where a run's lines go; any may stay unset.
 struct SetupLogs {
     std::function<void(const QString &)> monitor; // the monitor window's log
     std::function<void(const QString &)> setup;   // the setup window's hidden log
-    // The line saying which steps the unit did not confirm; unset: it closes the completion box.
+    // Given the names of the restarting commands the unit did not confirm; unset: a line saying so
+    // closes the completion box.
     std::function<void(const QString &)> unconfirmed;
+    // The status line, for the result of a plan that has no completion box.
+    std::function<void(const QString &)> status;
 };
 
 // Runs the setup window's plans on the unit, showing their boxes through the Dialogs seam.
@@ -44,13 +48,13 @@ public:
 
 private:
     struct StepResult {
-        QString failure;          // the step failed or was refused: named in the closing box
-        QString unconfirmed;      // taken as done, but the unit did not confirm it
+        QString failure;          // the step failed or was refused: named in the closing box, nothing more is sent
+        QString unconfirmed;      // a restarting command taken as done, though the unit did not confirm it
         QString logLine;          // for the monitor window's log
-        bool stop = false;        // nothing more is sent
         bool shown = false;       // the failure has had its own box
         bool linkCheckFailed = false;
         bool unreachable = false;
+        bool notConfirmed = false; // the failure is a request the unit did not confirm
     };
 
     bool passesLinkCheck() const;
@@ -58,7 +62,8 @@ private:
     StepResult deleteFile(const SetupStep &step);
     StepResult writeFile(const SetupStep &step);
     StepResult sendCommand(const SetupStep &step);
-    StepResult exchangeFailure(const ExchangeResult &result) const;
+    // `what` names the file or the action in the failure.
+    StepResult exchangeFailure(const ExchangeResult &result, const QString &what) const;
     StepResult transferFailure(const TransferResult &result, const QString &name);
     SetupRun updateFirmware();
     void finishGauge(bool completed) const;

@@ -29,7 +29,8 @@ SetupWindow::SetupWindow(UnitSession &session, Dialogs &dialogs, QWidget *parent
     , session_(session)
     , runner_(session.transfer, dialogs,
               {.monitor = [this](const QString &line) { emit monitorLogLine(line); },
-               .setup = [this](const QString &line) { rtuLog_->appendPlainText(line); }})
+               .setup = [this](const QString &line) { rtuLog_->appendPlainText(line); },
+               .status = [this](const QString &text) { emit statusLine(text); }})
 {
     buildLayout();
     session_.transfer.flashGauge = gauge_;

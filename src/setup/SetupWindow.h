@@ -32,6 +32,8 @@ public:
 signals:
     // A line for the monitor window's log.
     void monitorLogLine(const QString &line);
+    // The result of an apply that has no completion box, for the monitor window's status line.
+    void statusLine(const QString &text);
 
 public slots:
     // Shows the settings of the latest status; runs each time the window is opened.

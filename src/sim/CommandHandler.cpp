@@ -253,6 +253,8 @@ CommandOutcome handleRequest(const QByteArray &frame, UnitState &state, FileStor
 {
     if (!isRequestFrame(frame))
         return {};
+    if (faults.onlyForCode != 0 && std::uint8_t(frame[CodeOffset]) != faults.onlyForCode)
+        return handleRequest(frame, state, files, UnitFaults{});
     if (faults.noAnswer)
         return {.holdConnection = true};
 

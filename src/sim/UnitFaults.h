@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHostAddress>
+#include <cstdint>
 
 // Misbehaviour the simulated unit can be told to show.
 struct UnitFaults {
@@ -23,6 +24,7 @@ struct UnitFaults {
     bool trickleData = false;       // read data phase: one byte at a time, slowly
     bool hugeReadLength = false;    // a read announces 0xFFFFFFFF bytes, whatever the file holds
     bool misEcho = false;           // answers echo the request's code with its lowest bit flipped
+    std::uint8_t onlyForCode = 0;   // when set, the answer faults touch only requests with this code
 
     bool operator==(const UnitFaults &) const = default;
 };

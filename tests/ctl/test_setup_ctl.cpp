@@ -28,11 +28,11 @@ QString nextAddress()
     return QStringLiteral("127.0.4.%1").arg(next++);
 }
 
-// A 5,000-byte firmware image in `dir`; empty when it cannot be written.
-QString writeImage(const QTemporaryDir &dir)
+// A firmware image in `dir`; empty when it cannot be written.
+QString writeImage(const QTemporaryDir &dir, int size = 5000)
 {
     QFile image(dir.filePath("mcuimg.bin"));
-    if (!image.open(QIODevice::WriteOnly) || image.write(QByteArray(5000, 'F')) != 5000)
+    if (!image.open(QIODevice::WriteOnly) || image.write(QByteArray(size, 'F')) != size)
         return {};
     return image.fileName();
 }
@@ -146,7 +146,8 @@ void SetupCtlTest::answerRule_data()
 
     const QStringList location{"set", "location", "Hall"};
     const QString modeDone = "Wi-Fi Mode write complete";
-    const QString notConfirmed = "zorctl: note: The unit did not confirm: ";
+    const QString restartedFirst = ": the unit may have restarted before it answered";
+    const QString notConfirmed = "zorctl: not confirmed: ";
     QTest::newRow("refused delete of a file the unit lacks: done with a note")
         << QStringList{"flash-rm", "/local/none.cfg"} << Unit::Plain << 0
         << "zorctl: note: the unit refused to delete /local/none.cfg; it may not have held it" << "done";
@@ -155,34 +156,43 @@ void SetupCtlTest::answerRule_data()
         << "/local/sta_key.cfg: not deleted, refused by the unit (it may not have held the file)"
         << "STA SSID write complete";
     QTest::newRow("unanswered 0x30: done with a note") << QStringList{"wifi-mode", "ap"} << Unit::Silent << 0
-                                                       << notConfirmed + "Command 0x30." << modeDone;
+                                                       << notConfirmed + "Wi-Fi mode" + restartedFirst << modeDone;
     QTest::newRow("unanswered 0x5E") << QStringList{"reset-defaults"} << Unit::Silent << 0
-                                     << notConfirmed + "Command 0x5E." << "Reset default complete";
+                                     << notConfirmed + "Reset to defaults" + restartedFirst << "Reset default complete";
     QTest::newRow("mis-echoed 0x30") << QStringList{"wifi-mode", "station"} << Unit::MisEchoing << 0
-                                     << notConfirmed + "Command 0x30." << modeDone;
-    QTest::newRow("mis-echoed web key") << QStringList{"set", "web-key", "abc"} << Unit::MisEchoing << 0
-                                        << notConfirmed + "Command 0x32." << "WEB Key write complete";
-    QTest::newRow("mis-echoed flash announcement") << location << Unit::MisEchoing << 0
-                                                   << notConfirmed + "/local/locate.cfg." << "Location string write complete";
+                                     << notConfirmed + "Wi-Fi mode" + restartedFirst << modeDone;
+    QTest::newRow("mis-echoed web key fails") << QStringList{"set", "web-key", "abc"} << Unit::MisEchoing << 1
+                                              << notConfirmed + "WEB key: the unit answered another request (51)"
+                                              << QString();
+    QTest::newRow("mis-echoed flash announcement fails")
+        << location << Unit::MisEchoing << 1
+        << notConfirmed + "/local/locate.cfg: the unit answered another request (94)" << QString();
+    QTest::newRow("unanswered flash announcement fails") << location << Unit::Silent << 1
+                                                         << notConfirmed + "/local/locate.cfg: no answer from the unit"
+                                                         << QString();
     QTest::newRow("mis-echoed delete") << QStringList{"flash-rm", "/local/sta_ip.cfg"} << Unit::MisEchoing << 1
-                                       << "as if it were request 92" << QString();
+                                       << notConfirmed + "Flash file delete: the unit answered another request (92)"
+                                       << QString();
     QTest::newRow("mis-echoed delete in an apply")
         << QStringList{"set", "static-ip", "off"} << Unit::MisEchoing << 1
         << "/local/sta_ip.cfg: the unit answered another request (92)" << QString();
     QTest::newRow("device information echoed as 216 is not taken")
-        << QStringList{"info"} << Unit::MisEchoing << 1 << "as if it were request 32" << QString();
+        << QStringList{"info"} << Unit::MisEchoing << 1 << "Device information: the unit answered another request (32)"
+        << QString();
     QTest::newRow("device information echoed as a status answer (216) is not taken")
-        << QStringList{"--json", "info"} << Unit::EchoingStatus << 1 << "as if it were request 216" << QString();
+        << QStringList{"--json", "info"} << Unit::EchoingStatus << 1 << "the unit answered another request (216)"
+        << QString();
     QTest::newRow("firmware on mis-echoed device information")
-        << QStringList{"firmware", "IMAGE"} << Unit::MisEchoing << 1 << "as if it were request 32" << QString();
+        << QStringList{"firmware", "IMAGE"} << Unit::MisEchoing << 1 << "another request (32)" << QString();
     QTest::newRow("refused write names the file") << location << Unit::Refusing << 1
                                                   << "/local/locate.cfg: refused by the unit" << QString();
     QTest::newRow("refused 0x30") << QStringList{"wifi-mode", "ap"} << Unit::Refusing << 1
-                                  << "Command 0x30: refused by the unit" << QString();
+                                  << "Wi-Fi mode: refused by the unit" << QString();
     QTest::newRow("firmware on refused device information")
-        << QStringList{"firmware", "IMAGE"} << Unit::Refusing << 1 << "refused request 33" << QString();
+        << QStringList{"firmware", "IMAGE"} << Unit::Refusing << 1 << "Device information: refused by the unit"
+        << QString();
     QTest::newRow("no unit: reboot") << QStringList{"reboot"} << Unit::Absent << 3 << "could not be reached" << QString();
-    QTest::newRow("no unit: location") << location << Unit::Absent << 3 << "failed: Connection refused" << QString();
+    QTest::newRow("no unit: location") << location << Unit::Absent << 3 << "could not be reached" << QString();
     QTest::newRow("no unit: info") << QStringList{"info"} << Unit::Absent << 3 << "no connection to" << QString();
     QTest::newRow("no unit: project read") << QStringList{"project", "read", "PROJECT"} << Unit::Absent << 3
                                            << "no connection to" << QString();
@@ -225,29 +235,35 @@ void SetupCtlTest::answerRule()
 
 void SetupCtlTest::firmware_data()
 {
+    QTest::addColumn<int>("size");
     QTest::addColumn<int>("model");
     QTest::addColumn<UnitFaults>("faults");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
-    QTest::newRow("verified") << int(ModelZor06) << UnitFaults{} << 0 << "F/W update Complete!";
+    QTest::newRow("verified") << 5000 << int(ModelZor06) << UnitFaults{} << 0 << "F/W update Complete!";
     UnitFaults wrongSum;
     wrongSum.wrongFirmwareSum = true;
-    QTest::newRow("wrong sum") << int(ModelZor06) << wrongSum << 1 << "Update F/W fail with Error!";
-    QTest::newRow("unrecognised model") << 0x55 << UnitFaults{} << 1 << "not asked to confirm";
+    QTest::newRow("wrong sum") << 5000 << int(ModelZor06) << wrongSum << 1 << "Update F/W fail with Error!";
+    QTest::newRow("unrecognised model") << 5000 << 0x55 << UnitFaults{} << 1 << "not asked to confirm";
     UnitFaults silent;
     silent.noAnswer = true;
-    QTest::newRow("silent unit") << int(ModelZor06) << silent << 1 << "no answer";
+    QTest::newRow("silent unit") << 5000 << int(ModelZor06) << silent << 1 << "no answer";
+    QTest::newRow("empty image: nothing sent") << 0 << int(ModelZor06) << UnitFaults{} << 2 << "is empty; nothing was sent";
+    QTest::newRow("image above the limit: nothing sent")
+        << 2 * 1048576 + 1 << int(ModelZor06) << UnitFaults{} << 2
+        << "has 2097153 bytes, more than the 2097152 a unit takes; nothing was sent";
 }
 
 void SetupCtlTest::firmware()
 {
+    QFETCH(int, size);
     QFETCH(int, model);
     QFETCH(UnitFaults, faults);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
 
     QTemporaryDir dir;
-    const QString image = writeImage(dir);
+    const QString image = writeImage(dir, size);
     QVERIFY(!image.isEmpty());
     SimulatorThread sim;
     const QString address = nextAddress();
@@ -255,6 +271,8 @@ void SetupCtlTest::firmware()
     const ZorCtlRun run = zorctl(address, {"firmware", image});
     QVERIFY2(run.exitCode == exitCode, run.err.constData());
     QVERIFY2(run.err.contains(message.toLocal8Bit()), run.err.constData());
+    if (exitCode == 2)
+        QVERIFY(sim.unit().receivedFrames().isEmpty());
 }
 
 void SetupCtlTest::sdRoundTrip()
@@ -289,7 +307,8 @@ void SetupCtlTest::sdGet_data()
     QTest::newRow("shorter") << "cut-data" << 1 << QByteArray("closed the data connection after 1000 of 2000 bytes");
     QTest::newRow("huge length") << "huge-read-length" << 1 << QByteArray("announced 4294967295 bytes");
     QTest::newRow("refused") << "negative-status" << 1 << QByteArray("the unit refused clip.mp3");
-    QTest::newRow("mis-echoed") << "mis-echo" << 1 << QByteArray("the unit did not confirm clip.mp3");
+    QTest::newRow("mis-echoed") << "mis-echo" << 1
+                                << QByteArray("zorctl: not confirmed: clip.mp3: the unit answered another request (90)");
 }
 
 void SetupCtlTest::sdGet()

@@ -293,7 +293,7 @@ private slots:
         const DeviceWriteResult result = rig.device.writeDevice({}, 0);
         QCOMPARE(result.stoppedAt, "plist.cfg");
         QCOMPARE(configurationStepText(rig.steps.last()).error,
-                 "File Write Error! : plist.cfg: the unit's answer was not understood. The write stopped there.");
+                 "File Write Error! : plist.cfg: the unit answered another request (91). The write stopped there.");
     }
 
     void inputTestCodes_data()

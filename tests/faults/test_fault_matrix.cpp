@@ -8,6 +8,7 @@
 #include "ModbusTcpPlan.h"
 #include "Mp3Fixture.h"
 #include "MonitorPresenter.h"
+#include "PermissiveDialogs.h"
 #include "ProjectStore.h"
 #include "RecordingMonitorView.h"
 #include "SetupRunner.h"
@@ -29,19 +30,6 @@
 #include <functional>
 
 namespace {
-
-// Answers Yes to every question, hands out the firmware image, and keeps every box.
-struct PermissiveDialogs : Dialogs {
-    QString firmwarePath;
-    QStringList boxes;
-    int messageBox(const QString &text, const QString &, int flags) override
-    {
-        boxes << text;
-        return flags == YesNoQuestion || flags == YesNoWarning ? Yes : Ok;
-    }
-    QString openFile(const QString &, const QString &) override { return firmwarePath; }
-    QString chooseFolder(const QString &, const QString &) override { return {}; }
-};
 
 struct Fault {
     const char *name; // as zorsim's options name it; "none" for a sound unit
@@ -192,9 +180,18 @@ QString setupTruth(Rig &rig, const SetupPlan &plan, const SetupRun &run, bool ef
     for (const QString &box : rig.dialogs.boxes)
         if (plan.completion && box.startsWith(plan.completion->text))
             completion = box;
-    const bool toldUnconfirmed = completion.contains("The unit did not confirm");
+    // Only a command that restarts the unit may complete unconfirmed, and it says so.
+    const bool restarts = std::any_of(plan.steps.cbegin(), plan.steps.cend(),
+                                      [](const SetupStep &step) { return ExchangeResult::restartsUnit(step.command); });
+    const bool toldUnconfirmed = restarts && completion.contains("The unit did not confirm");
     if (done && !effect && !(sendOnly && !refused) && !toldUnconfirmed)
         return "completed without the unit taking it";
+    // A unit that is up acknowledges every exchange; without that nothing is done.
+    const UnitFaults &f = rig.faults;
+    const bool unacknowledged = f.noAnswer || f.negativeStatus || f.wrongMagic || f.neverRead || f.slowAnswer
+                                || f.resetMidAnswer || f.refuseConnections;
+    if (done && unacknowledged && !sendOnly && !(restarts && !f.negativeStatus && !f.refuseConnections))
+        return "completed though the unit did not acknowledge it";
     if (!done && !completion.isEmpty())
         return "completion shown for a failed run";
     if (run.outcome == SetupOutcome::Done && plan.completion && completion.isEmpty())

@@ -130,19 +130,24 @@ private slots:
 
         QList<SimulatorThread *> good{&units.add("127.15.7.3"), &units.add("127.15.7.1"), &units.add("127.15.7.2")};
         units.add("127.15.7.4", fault(&UnitFaults::negativeStatus));
-        units.add("127.15.7.5", fault(&UnitFaults::refuseDataConnection)); // silence alone only goes unconfirmed
+        units.add("127.15.7.5", fault(&UnitFaults::refuseDataConnection));
+        SimulatorThread &silent = units.add("127.15.7.6", fault(&UnitFaults::noAnswer));
         QTemporaryDir dir;
         const QString hosts = writeFile(dir, "hosts", "# site A\n127.15.7.3\n\n127.15.7.4  # refuses\n127.15.7.1\n"
-                                                      "127.15.7.9\n127.15.7.5\n127.15.7.2\n");
+                                                      "127.15.7.9\n127.15.7.5\n127.15.7.6\n127.15.7.2\n");
         const ZorCtlRun run = zorctl({"--hosts", hosts, "--jobs", "8", "set", "location", "Lobby"});
         QCOMPARE(run.exitCode, 4);
         const QList<QByteArray> lines = run.out.trimmed().split('\n');
-        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.size(), 7);
         const QByteArrayList order{"127.15.7.3: done", "127.15.7.4: failed", "127.15.7.1: done", "127.15.7.9: failed",
-                                   "127.15.7.5: failed", "127.15.7.2: done"};
+                                   "127.15.7.5: failed",
+                                   "127.15.7.6: not confirmed: /local/locate.cfg: no answer from the unit",
+                                   "127.15.7.2: done"};
         for (int i = 0; i < lines.size(); ++i)
             QVERIFY2(lines[i].startsWith(order[i]), lines[i]);
-        QVERIFY2(run.err.contains("3 of 6 units failed: 127.15.7.4, 127.15.7.9, 127.15.7.5"), run.err);
+        QVERIFY2(run.err.contains("3 of 7 units failed: 127.15.7.4, 127.15.7.9, 127.15.7.5"), run.err);
+        QVERIFY2(run.err.contains("1 of 7 units did not confirm: 127.15.7.6"), run.err);
+        QVERIFY(!silent.unit().file(FileArea::Flash, "/local/locate.cfg"));
         for (SimulatorThread *sim : good) {
             QCOMPARE(sim->unit().receivedFrames(), reference.unit().receivedFrames());
             QCOMPARE(sim->unit().file(FileArea::Flash, "/local/locate.cfg"), QByteArray("Lobby"));
@@ -157,6 +162,14 @@ private slots:
         QCOMPARE(done["result"].toObject()["mac"].toString(), "02:5A:77:0F:07:01");
         const QJsonObject failed = QJsonDocument::fromJson(objects[1]).object();
         QCOMPARE(failed, (QJsonObject{{"address", "127.15.7.9"}, {"ok", false}, {"message", "no connection to 127.15.7.9"}}));
+
+        // A restarting command the unit did not answer is not confirmed, and no failure.
+        const ZorCtlRun reset = zorctl({"--address", "127.15.7.6", "--address", "127.15.7.1", "reset-defaults"});
+        QVERIFY2(reset.exitCode == 0, reset.err);
+        QCOMPARE(reset.out.trimmed().split('\n'),
+                 (QList<QByteArray>{"127.15.7.6: not confirmed: Reset to defaults: the unit may have restarted before it answered",
+                                    "127.15.7.1: done"}));
+        QVERIFY2(reset.err.contains("1 of 2 units did not confirm: 127.15.7.6"), reset.err);
     }
 
     void fleetUsageErrorsSendNothing_data()
@@ -210,15 +223,63 @@ private slots:
         target.unit().restart();
         QCOMPARE(zorctl({"--address", "127.15.9.2", "backup", second, "--with-clips", dir.filePath("b/clips")}).exitCode, 0);
 
+        // Another unit of the same model: named on stderr, and the Modbus TCP settings stay
+        // where this model has none.
+        QVERIFY2(restore.err.contains("zorctl: note: the backup is of ZOR-04-RTU-WF 02:5A:77:0F:09:01; writing it onto "
+                                      "ZOR-04-RTU-WF 02:5A:77:0F:09:02"),
+                 restore.err);
+        QVERIFY2(restore.err.contains("zorctl: not restored: the Modbus TCP settings: a ZOR-04-RTU-WF has none"), restore.err);
         QJsonObject before = jsonFile(first), after = jsonFile(second);
         QCOMPARE(before["identity"].toObject()["address"].toString(), "127.15.9.1");
         before.remove("identity");
         after.remove("identity");
+        for (QJsonObject *backup : {&before, &after}) {
+            QJsonObject settings = (*backup)["settings"].toObject();
+            settings.remove("modbusPort");
+            settings.remove("modbusIdleTimeout");
+            (*backup)["settings"] = settings;
+        }
         QCOMPARE(after, before);
         QCOMPARE(before["settings"].toObject()["wifiMode"].toString(), "ap");
         QCOMPARE(target.unit().file(FileArea::Sd, "003.mp3"), source.unit().file(FileArea::Sd, "003.mp3"));
         for (const QByteArray &frame : target.unit().receivedFrames())
             QVERIFY2(frame[4] != char(codeOf(Command::WifiMode)), "the Wi-Fi mode is restored only when asked for");
+    }
+
+    // Each model gets only the Modbus part it has; the rest of the backup is written.
+    void restoreOntoAnotherModel_data()
+    {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<bool>("tcpWritten");
+        QTest::addColumn<bool>("rtuWritten");
+        QTest::addColumn<QString>("notRestored");
+        QTest::newRow("ZOR-06-WF onto ZOR-04-RTU-WF") << int(ModelZor06) << int(ModelZor04Rtu) << false << true
+                                                     << "the Modbus TCP settings: a ZOR-04-RTU-WF has none";
+        QTest::newRow("ZOR-04-RTU-WF onto ZOR-06-WF") << int(ModelZor04Rtu) << int(ModelZor06) << true << false
+                                                     << "the Modbus RTU settings (RTU.CFG): a ZOR-06-WF has none";
+    }
+    void restoreOntoAnotherModel()
+    {
+        QFETCH(int, source);
+        QFETCH(int, target);
+        static int next = 1;
+        const QString from = QStringLiteral("127.15.12.%1").arg(next++), to = QStringLiteral("127.15.12.%1").arg(next++);
+        Units units;
+        furnish(units.add(from, {}, std::uint8_t(source)));
+        SimulatorThread &onto = units.add(to, {}, std::uint8_t(target));
+        onto.unit().removeFile(FileArea::Sd, "RTU.CFG");
+        QTemporaryDir dir;
+        QCOMPARE(zorctl({"--address", from, "backup", dir.filePath("unit.json")}).exitCode, 0);
+        const ZorCtlRun run = zorctl({"--address", to, "--json", "restore", dir.filePath("unit.json")});
+        QVERIFY2(run.exitCode == 0, run.err);
+        QFETCH(QString, notRestored);
+        QVERIFY2(run.err.contains(("zorctl: not restored: " + notRestored).toUtf8()), run.err);
+        QVERIFY2(run.err.contains("zorctl: note: the backup is of "), run.err);
+        QVERIFY(QJsonDocument::fromJson(run.out).object()["skipped"].toArray().contains(notRestored));
+        QTEST(onto.unit().file(FileArea::Flash, "/local/mbport.cfg").has_value(), "tcpWritten");
+        QTEST(onto.unit().file(FileArea::Sd, "RTU.CFG").has_value(), "rtuWritten");
+        QCOMPARE(onto.unit().file(FileArea::Flash, "/local/locate.cfg"), QByteArray("Pump room, north")); // the rest
     }
 
     void restoreOfAFreshUnitLeavesWhatItDidNotHave()

@@ -318,7 +318,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = writeFile(dir, "fw.bin", pattern(2000));
         rig.withFaults([](UnitFaults &f) { f.refuseConnections = true; });
-        const FirmwareResult result = UpdateFirmware(rig.transfer, path);
+        const FirmwareResult result = SendFirmwareImage(rig.transfer, LoadFirmwareImage(rig.transfer, path));
         QCOMPARE(result.outcome, FirmwareOutcome::Failed);
         QVERIFY(result.error.startsWith("Data connection to "));
         QCOMPARE(rig.view.statusHistory.at(2), "Connect Timeout"); // the announcement
@@ -349,7 +349,7 @@ private slots:
         if (recognised)
             rig.dialogs.expectMessageBox(done, done, Dialogs::Plain);
         rig.unit().clearReceivedFrames();
-        const FirmwareResult result = UpdateFirmware(rig.transfer, path);
+        const FirmwareResult result = SendFirmwareImage(rig.transfer, LoadFirmwareImage(rig.transfer, path));
         QCOMPARE(result.outcome, recognised ? FirmwareOutcome::Verified : FirmwareOutcome::Unconfirmed);
 
         QTRY_COMPARE(rig.unit().receivedFrames().size(), 2); // the closing 38 is not answered
@@ -372,13 +372,33 @@ private slots:
             QCOMPARE(rig.view.status, "F/W image sent, not confirmed: the model was not recognised"); // no box
     }
 
-    void firmwareImageTooLarge()
+    // Only an image of 1 to 2 MiB bytes is sent; the refusals send nothing.
+    void firmwareImageSize_data()
     {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<FirmwareOutcome>("refusal");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("empty") << qint64(0) << false << FirmwareOutcome::Empty << "MCUImg FileLength => 0";
+        QTest::newRow("one byte") << qint64(1) << true << FirmwareOutcome::Failed << "Send MCUImg CheckSum => 00000078";
+        QTest::newRow("the limit") << qint64(2 * 1048576) << true << FirmwareOutcome::Failed
+                                   << "Send MCUImg CheckSum => 0F000000";
+        QTest::newRow("one byte over") << qint64(2 * 1048576 + 1) << false << FirmwareOutcome::TooLarge
+                                       << "File Lengths > Buffer Size, Abort!";
+    }
+    void firmwareImageSize()
+    {
+        QFETCH(qint64, size);
         LinkRig rig;
         QTemporaryDir dir;
-        const QString path = writeFile(dir, "fw.bin", QByteArray(2 * 1048576 + 1, 'x'));
-        QCOMPARE(UpdateFirmware(rig.transfer, path).outcome, FirmwareOutcome::TooLarge);
-        QCOMPARE(rig.view.status, "File Lengths > Buffer Size, Abort!");
+        const QString path = writeFile(dir, "fw.bin", QByteArray(size, 'x'));
+        const FirmwareImage image = LoadFirmwareImage(rig.transfer, path);
+        QTEST(image.ready(), "ready");
+        if (!image.ready()) {
+            QTEST(image.refusal, "refusal");
+            QCOMPARE(SendFirmwareImage(rig.transfer, image).outcome, image.refusal);
+        }
+        QTEST(rig.view.status, "status");
         QVERIFY(rig.unit().receivedFrames().isEmpty());
     }
 };
