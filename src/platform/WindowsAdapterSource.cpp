@@ -70,18 +70,51 @@ QList<SystemAdapter> queryAdapters()
     return adapters;
 }
 
+// The WLAN client library is loaded when first needed: a Windows without the wireless
+// service may lack the library itself, and the tool must still start there.
+struct WlanLibrary {
+    decltype(&WlanOpenHandle) open = nullptr;
+    decltype(&WlanEnumInterfaces) enumerate = nullptr;
+    decltype(&WlanFreeMemory) free = nullptr;
+    decltype(&WlanCloseHandle) close = nullptr;
+
+    static const WlanLibrary &instance()
+    {
+        static const WlanLibrary library;
+        return library;
+    }
+    bool loaded() const { return open && enumerate && free && close; }
+
+private:
+    WlanLibrary()
+    {
+        HMODULE module = LoadLibraryW(L"wlanapi.dll");
+        if (!module)
+            return;
+        resolve(module, "WlanOpenHandle", open);
+        resolve(module, "WlanEnumInterfaces", enumerate);
+        resolve(module, "WlanFreeMemory", free);
+        resolve(module, "WlanCloseHandle", close);
+    }
+    template <typename Function>
+    static void resolve(HMODULE module, const char *name, Function &function)
+    {
+        function = reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    }
+};
+
 class WlanClient {
 public:
-    WlanClient()
+    WlanClient() : library_(WlanLibrary::instance())
     {
         DWORD negotiated = 0;
-        if (WlanOpenHandle(WlanClientVersion, nullptr, &negotiated, &handle_) != ERROR_SUCCESS)
+        if (!library_.loaded() || library_.open(WlanClientVersion, nullptr, &negotiated, &handle_) != ERROR_SUCCESS)
             handle_ = nullptr;
     }
     ~WlanClient()
     {
         if (handle_)
-            WlanCloseHandle(handle_, nullptr);
+            library_.close(handle_, nullptr);
     }
     WlanClient(const WlanClient &) = delete;
     WlanClient &operator=(const WlanClient &) = delete;
@@ -92,7 +125,7 @@ public:
     QList<SystemWlanInterface> interfaces() const
     {
         WLAN_INTERFACE_INFO_LIST *list = nullptr;
-        if (WlanEnumInterfaces(handle_, nullptr, &list) != ERROR_SUCCESS || !list)
+        if (library_.enumerate(handle_, nullptr, &list) != ERROR_SUCCESS || !list)
             return {};
         QList<SystemWlanInterface> copied;
         for (DWORD i = 0; i < list->dwNumberOfItems; ++i) {
@@ -105,11 +138,12 @@ public:
             wlan.state = int(info.isState);
             copied.append(wlan);
         }
-        WlanFreeMemory(list);
+        library_.free(list);
         return copied;
     }
 
 private:
+    const WlanLibrary &library_;
     HANDLE handle_ = nullptr;
 };
 
