@@ -1,7 +1,7 @@
 #include "ErrorReportingApplication.h"
-#include "QtAdapterSource.h"
 #include "QtClipPlayer.h"
 #include "QtDialogs.h"
+#include "SystemAdapterSource.h"
 #include "ToolWindows.h"
 #include "UnitSession.h"
 
@@ -9,8 +9,8 @@ int main(int argc, char *argv[])
 {
     QtDialogs dialogs;
     ErrorReportingApplication application(argc, argv, dialogs);
-    QtAdapterSource adapters;
-    UnitSession session(adapters);
+    const std::unique_ptr<AdapterSource> adapters = makeSystemAdapterSource();
+    UnitSession session(*adapters);
     QtClipPlayer player;
     ToolWindows windows(session, dialogs, player);
     windows.monitor.show();

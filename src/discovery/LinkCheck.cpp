@@ -37,6 +37,12 @@ std::uint8_t LinkCheck::ScanAdapters()
     wifiInterfaceList.clear();
     runGuarded([this] { adapterList = firstRecords(source_.adapters()); });
     runGuarded([this] { wifiInterfaceList = firstRecords(source_.wifiInterfaces()); });
+    const QString sourceName = source_.sourceName();
+    if (sourceName != lastSourceName_) {
+        lastSourceName_ = sourceName;
+        if (events && !sourceName.isEmpty())
+            events->adapterSourceChanged(sourceName);
+    }
     countMatches();
     // A wrapped byte count could turn many matches into "none".
     return static_cast<std::uint8_t>(std::min(matchCount, int(std::numeric_limits<std::uint8_t>::max())));

@@ -18,6 +18,8 @@ public:
     // matchCount 1 is a pass; 0 means no adapter on the unit's network, more means several.
     virtual void linkChecked(int matchCount) = 0;
     virtual void adapterQueryFailed(const QString &error) = 0;
+    // The system query behind the lists differs from the last scan's (or this is the first).
+    virtual void adapterSourceChanged(const QString &sourceName) = 0;
 };
 
 // Decides from the PC's own Wi-Fi adapters whether the unit can be reached,
@@ -63,6 +65,7 @@ private:
 
     DeviceLink &link_;
     AdapterSource &source_;
+    QString lastSourceName_;
 };
 
 // Whether one of the Wi-Fi addresses shares the first three parts of `address`, the test the

@@ -1,5 +1,7 @@
 #include "EditorDirectories.h"
 
+#include "ScratchFolder.h"
+
 #include <QDir>
 
 namespace {
@@ -26,7 +28,7 @@ EditorDirectories EditorDirectories::startingIn(const QString &currentDir)
 {
     EditorDirectories dirs;
     dirs.baseDir = QDir::toNativeSeparators(currentDir);
-    dirs.tempDir = withTrailingSeparator(inBaseDir(dirs.baseDir, QStringLiteral("temp")));
+    dirs.tempDir = ScratchFolder::pathIn(currentDir);
     dirs.projectDir = dirs.defaultProjectDir();
     dirs.activeDir = dirs.projectDir;
     return dirs;

@@ -235,6 +235,11 @@ void MonitorPresenter::adapterQueryFailed(const QString &error)
     dialogs_.messageBox("Adapters: " + error, QStringLiteral("Error"), Dialogs::Error);
 }
 
+void MonitorPresenter::adapterSourceChanged(const QString &sourceName)
+{
+    view_.appendLog("Adapter source: " + sourceName);
+}
+
 void MonitorPresenter::pollSending(PollLoop::Action action, std::uint8_t code)
 {
     if (action == PollLoop::Action::SentQueued)

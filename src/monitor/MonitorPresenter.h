@@ -24,6 +24,7 @@ public:
     // LinkCheckEvents
     void linkChecked(int matchCount) override;
     void adapterQueryFailed(const QString &error) override;
+    void adapterSourceChanged(const QString &sourceName) override;
 
     // The log line of what the poll loop is about to send.
     void pollSending(PollLoop::Action action, std::uint8_t code);

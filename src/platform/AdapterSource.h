@@ -20,4 +20,6 @@ public:
     virtual ~AdapterSource() = default;
     virtual QList<AdapterRecord> adapters() = 0;
     virtual QList<WifiInterfaceRecord> wifiInterfaces() = 0;
+    // Which system query served the last lists, for the log; empty when none did.
+    virtual QString sourceName() const = 0;
 };

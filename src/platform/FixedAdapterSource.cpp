@@ -29,3 +29,8 @@ QList<WifiInterfaceRecord> FixedAdapterSource::wifiInterfaces()
     throwIfSet(wifiQueryError);
     return wifiRecords;
 }
+
+QString FixedAdapterSource::sourceName() const
+{
+    return name;
+}

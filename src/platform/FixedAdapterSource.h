@@ -13,7 +13,10 @@ public:
     // When not empty, the query throws std::runtime_error with this text.
     QString adapterQueryError;
     QString wifiQueryError;
+    // Empty: a list given in advance names no system query.
+    QString name;
 
     QList<AdapterRecord> adapters() override;
     QList<WifiInterfaceRecord> wifiInterfaces() override;
+    QString sourceName() const override;
 };

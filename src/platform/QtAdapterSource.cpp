@@ -1,7 +1,6 @@
 #include "QtAdapterSource.h"
 
 #include <QAbstractSocket>
-#include <QFileInfo>
 #include <QNetworkInterface>
 
 namespace {
@@ -18,11 +17,6 @@ QString firstIpv4(const QNetworkInterface &networkInterface)
 }
 
 } // namespace
-
-QtAdapterSource::QtAdapterSource(const QString &linuxNetClassFolder)
-    : linuxNetClassFolder_(linuxNetClassFolder)
-{
-}
 
 QList<AdapterRecord> QtAdapterSource::adapters()
 {
@@ -47,15 +41,12 @@ QList<WifiInterfaceRecord> QtAdapterSource::wifiInterfaces()
     return records;
 }
 
+QString QtAdapterSource::sourceName() const
+{
+    return QStringLiteral("Qt network interfaces");
+}
+
 bool QtAdapterSource::isWifi(const QNetworkInterface &networkInterface) const
 {
-    if (networkInterface.type() == QNetworkInterface::Wifi)
-        return true;
-#ifdef Q_OS_LINUX
-    // Qt reports most Linux Wi-Fi cards as Ethernet; the kernel marks them in sysfs.
-    const QString folder = linuxNetClassFolder_ + networkInterface.name();
-    return QFileInfo::exists(folder + "/wireless") || QFileInfo::exists(folder + "/phy80211");
-#else
-    return false;
-#endif
+    return networkInterface.type() == QNetworkInterface::Wifi;
 }

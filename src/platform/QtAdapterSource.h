@@ -8,14 +8,10 @@ class QNetworkInterface;
 // name and the Wi-Fi interface identity alike, so the join matches by name.
 class QtAdapterSource : public AdapterSource {
 public:
-    // The folder whose per-interface entries mark wireless interfaces on Linux.
-    explicit QtAdapterSource(const QString &linuxNetClassFolder = "/sys/class/net/");
-
     QList<AdapterRecord> adapters() override;
     QList<WifiInterfaceRecord> wifiInterfaces() override;
+    QString sourceName() const override;
 
-private:
-    bool isWifi(const QNetworkInterface &networkInterface) const;
-
-    QString linuxNetClassFolder_;
+protected:
+    virtual bool isWifi(const QNetworkInterface &networkInterface) const;
 };

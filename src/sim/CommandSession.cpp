@@ -1,11 +1,10 @@
 #include "CommandSession.h"
 
 #include "SimulatedUnit.h"
+#include "SocketReset.h"
 
 #include <QTcpSocket>
 #include <QTimer>
-
-#include <sys/socket.h>
 
 namespace {
 
@@ -88,9 +87,7 @@ void CommandSession::sendAnswer(const CommandOutcome &outcome)
     case CommandOutcome::Delivery::ResetMidway: {
         m_socket->write(outcome.answer.left(outcome.answer.size() / 2));
         m_socket->flush();
-        // Closing with a zero linger time resets the connection instead of ending it.
-        const linger reset{1, 0};
-        ::setsockopt(int(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        resetOnClose(m_socket->socketDescriptor());
         m_socket->abort();
         return;
     }

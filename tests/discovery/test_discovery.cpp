@@ -1,11 +1,7 @@
 #include "LinkCheck.h"
 #include "FixedAdapterSource.h"
 #include "LinkDoubles.h"
-#include "QtAdapterSource.h"
 
-#include <QDir>
-#include <QNetworkInterface>
-#include <QTemporaryDir>
 #include <QTest>
 #include <stdexcept>
 
@@ -56,8 +52,6 @@ private slots:
     void failingQueryIsReportedAndCheckGoesOn();
     void applyStaticIp_data();
     void applyStaticIp();
-    void qtSourceMarksLinuxWirelessInterfaces_data();
-    void qtSourceMarksLinuxWirelessInterfaces();
 };
 
 void LinkCheckTest::checkLink_data()
@@ -250,43 +244,6 @@ void LinkCheckTest::applyStaticIp()
     QCOMPARE(rig.view.statusHistory, QStringList{"Change IP => " + entry});
     QCOMPARE(rig.view.addressText, linkPasses ? "IP: " + entry : QString());
     QCOMPARE(rig.view.modelText, linkPasses ? QString() : QString("Device not found!!"));
-}
-
-void LinkCheckTest::qtSourceMarksLinuxWirelessInterfaces_data()
-{
-    QTest::addColumn<QString>("marker"); // empty: a wired interface
-    QTest::newRow("wireless extensions") << "wireless";
-    QTest::newRow("cfg80211 device") << "phy80211";
-    QTest::newRow("no marker") << QString();
-}
-
-// Reads the real interfaces (nothing is sent) with a stand-in for /sys/class/net.
-void LinkCheckTest::qtSourceMarksLinuxWirelessInterfaces()
-{
-#ifndef Q_OS_LINUX
-    QSKIP("sysfs markers exist on Linux only");
-#endif
-    QFETCH(QString, marker);
-    QString loopback;
-    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
-        if (networkInterface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            loopback = networkInterface.name();
-    }
-    if (loopback.isEmpty())
-        QSKIP("no loopback interface");
-    QTemporaryDir netClass;
-    QVERIFY(marker.isEmpty() || QDir(netClass.path()).mkpath(loopback + "/" + marker));
-    QtAdapterSource source(netClass.path() + "/");
-
-    const Adapters adapters = source.adapters();
-    QVERIFY(std::any_of(adapters.cbegin(), adapters.cend(), [&](const AdapterRecord &adapter) {
-        return adapter.adapterName == loopback && adapter.ipv4.startsWith("127.");
-    }));
-    const WifiList wifi = source.wifiInterfaces();
-    const bool listedAsWifi = std::any_of(wifi.cbegin(), wifi.cend(), [&](const WifiInterfaceRecord &record) {
-        return record.interfaceGuid == loopback;
-    });
-    QCOMPARE(listedAsWifi, !marker.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(LinkCheckTest)

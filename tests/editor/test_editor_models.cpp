@@ -106,6 +106,8 @@ private slots:
     void openEditorFollowsPointer();
     void projectPointer_data();
     void projectPointer();
+    void pointerAsTheWindowsToolWritesIt_data();
+    void pointerAsTheWindowsToolWritesIt();
     void inputLayout_data();
     void inputLayout();
     void rowControlNamesAreDistinct();
@@ -368,6 +370,10 @@ void EditorModelsTest::addAudio()
     QFETCH(qint64, size);
     QFETCH(QString, error);
 
+#ifdef Q_OS_WIN
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c < u' '; }))
+        QSKIP("Windows file names cannot hold control characters");
+#endif
     const QString source = inBase(name);
     const QByteArray content = mp3Content(size, '\0');
     writeAll(source, content);
@@ -533,6 +539,54 @@ void EditorModelsTest::projectPointer()
     QCOMPARE(parseProjectPointer(bytes), dir);
     if (!dir.isEmpty())
         QCOMPARE(parseProjectPointer(projectPointerBytes(dir)), dir);
+}
+
+void EditorModelsTest::pointerAsTheWindowsToolWritesIt_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QByteArray>("ansiFolder"); // the same name in code page 1252
+    QTest::addColumn<QString>("clip");
+
+    QTest::newRow("plain") << "lobby" << QByteArray("lobby") << "door bell.mp3";
+    QTest::newRow("spaces") << "Alarm lobby" << QByteArray("Alarm lobby") << "door bell.mp3";
+    QTest::newRow("accented folder and clip") << "Café" << QByteArray("Caf\xE9") << "Türglocke.mp3";
+    QTest::newRow("clip outside the code page") << "lobby" << QByteArray("lobby") << "门铃 ☎.mp3";
+}
+
+// The folder in the PC's own form, with its trailing separator and CR LF (on Windows
+// D:\Alarm\lobby\): the editor opens it, takes a clip from it, and choosing the same
+// folder writes the file byte for byte as it was. The scratch folder is "temp" below.
+void EditorModelsTest::pointerAsTheWindowsToolWritesIt()
+{
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, ansiFolder);
+    QFETCH(QString, clip);
+
+    const QString sep = QDir::separator();
+    const QString base = QDir::toNativeSeparators(basePath());
+    const QString dir = base + sep + folder + sep;
+    QVERIFY(QDir().mkpath(dir));
+    const QByteArray pointer = base.toLatin1() + sep.toLatin1() + ansiFolder + sep.toLatin1() + "\r\n";
+    writeAll(inBase("PRJ.cfg"), pointer);
+    writeAll(dir + clip, "mp3");
+
+    ScriptedDialogs dialogs;
+    dialogs.expectOpenFile(dir + clip);
+    dialogs.expectChooseFolder(base + sep + folder);
+    ProjectStore store(dialogs, basePath()); // as QDir::currentPath() gives it
+    QVERIFY(store.openEditor().ok());
+    QCOMPARE(store.directories().tempDir, base + sep + "temp" + sep);
+    QVERIFY(QFileInfo(store.directories().tempDir).isDir());
+    QCOMPARE(store.directories().activeDir, dir);
+
+    QVERIFY(store.addAudio(1).ok());
+    QCOMPARE(readAll(dir + "001.mp3"), "mp3");
+    QCOMPARE(store.audioList().slot(1).shortName, QFileInfo(clip).completeBaseName());
+    QVERIFY(store.saveProject({}, 0).ok());
+    QCOMPARE(parseAudioListBytes(readAll(dir + "m3fn.txt"), "m3fn.txt").list.slot(1).sourcePath, dir + clip);
+
+    QVERIFY(store.chooseProjectDir().ok());
+    QCOMPARE(readAll(inBase("PRJ.cfg")), pointer);
 }
 
 void EditorModelsTest::inputLayout_data()
