@@ -8,6 +8,7 @@
 #include "Mp3Check.h"
 #include "NoDialogs.h"
 #include "ProjectStore.h"
+#include "RequestTexts.h"
 #include "UnitTexts.h"
 
 #include <CLI/CLI.hpp>
@@ -183,9 +184,13 @@ int writeProject(const CtlOptions &options, const std::string &folder)
         return fail(result.error);
     if (!result.missing.isEmpty())
         return CtlNoUsableAnswer; // named by its step
-    if (result.unitUnreachable) {
+    if (result.unitUnreachable()) {
         printLine(stderr, "zorctl: no connection to " + session.address());
         return CtlNoConnection;
+    }
+    if (!result.stoppedAt.isEmpty()) {
+        printLine(stderr, NotConfirmedPrefix + result.stoppedAt + ": " + RequestTexts::failure(result.stoppedBy));
+        return CtlNoUsableAnswer;
     }
     if (!result.refused.isEmpty())
         return fail("the unit did not take " + result.refused.join(", "));

@@ -125,7 +125,7 @@ bool DeviceConfiguration::failedFile(const QString &name, const TransferResult &
         return true;
     const QString unitName = QFileInfo(name).fileName();
     result.stoppedAt = unitName;
-    result.unitUnreachable = written.announcement.verdict() == AnswerVerdict::Unreached;
+    result.stoppedBy = written.announcement;
     report({.kind = ConfigurationStep::WriteStopped, .name = unitName, .transfer = written});
     return false;
 }

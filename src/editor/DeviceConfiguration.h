@@ -42,12 +42,13 @@ struct DeviceWriteResult {
     QStringList written; // names on the unit, in write order
     QStringList refused; // files the unit did not take, in write order (clips by their path)
     QString stoppedAt;   // the file at which an unreachable or silent unit ended the write
-    bool unitUnreachable = false; // no connection at all
+    ExchangeResult stoppedBy; // that file's announcement
     ExchangeResult configurationWritten; // command 69, when it went out
 
+    bool unitUnreachable() const { return !stoppedAt.isEmpty() && stoppedBy.verdict() == AnswerVerdict::Unreached; }
     bool ok() const
     {
-        return error.isEmpty() && missing.isEmpty() && refused.isEmpty() && !unitUnreachable && !configurationWritten.failed();
+        return error.isEmpty() && missing.isEmpty() && refused.isEmpty() && !configurationWritten.failed();
     }
 };
 

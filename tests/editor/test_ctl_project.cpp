@@ -111,12 +111,14 @@ private slots:
         QTest::addColumn<UnitFaults>("faults");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("named");
-        UnitFaults none, negative, stall, refuse;
+        UnitFaults none, negative, stall, refuse, silent;
         negative.negativeStatus = true;
+        silent.noAnswer = true;
         stall.stallDataPhase = true;
         refuse.refuseConnections = true;
         QTest::newRow("write: missing clip") << "write" << none << 1 << "File Not Exists! : ";
         QTest::newRow("write: refused") << "write" << negative << 1 << "the unit did not take plist.cfg, m3fn.txt";
+        QTest::newRow("write: silent") << "write" << silent << 1 << "not confirmed: plist.cfg: no answer from the unit";
         QTest::newRow("write: no unit") << "write" << refuse << 3 << "no connection";
         QTest::newRow("read: no files on the unit") << "read" << none << 1 << "Read refused by the unit: m3fn.txt";
         QTest::newRow("read: stalled") << "read" << stall << 1 << "Read time-out: m3fn.txt";

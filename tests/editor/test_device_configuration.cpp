@@ -211,7 +211,7 @@ private slots:
         refuse.refuseConnections = true;
         rig.sim.setFaults(refuse);
         const DeviceWriteResult result = rig.device.writeDevice({}, 0);
-        QVERIFY(result.unitUnreachable);
+        QVERIFY(result.unitUnreachable());
         QVERIFY(!result.ok());
         QCOMPARE(result.refused, QStringList{"plist.cfg"});
         QCOMPARE(rig.stepNames(ConfigurationStep::SendingClip), QStringList{});

@@ -568,7 +568,8 @@ void EditorModelsTest::pointerAsTheWindowsToolWritesIt()
     QVERIFY(QDir().mkpath(dir));
     const QByteArray pointer = base.toLatin1() + sep.toLatin1() + ansiFolder + sep.toLatin1() + "\r\n";
     writeAll(inBase("PRJ.cfg"), pointer);
-    writeAll(dir + clip, "mp3");
+    const QByteArray content = mp3Content(64, 'c');
+    writeAll(dir + clip, content);
 
     ScriptedDialogs dialogs;
     dialogs.expectOpenFile(dir + clip);
@@ -580,7 +581,7 @@ void EditorModelsTest::pointerAsTheWindowsToolWritesIt()
     QCOMPARE(store.directories().activeDir, dir);
 
     QVERIFY(store.addAudio(1).ok());
-    QCOMPARE(readAll(dir + "001.mp3"), "mp3");
+    QCOMPARE(readAll(dir + "001.mp3"), content);
     QCOMPARE(store.audioList().slot(1).shortName, QFileInfo(clip).completeBaseName());
     QVERIFY(store.saveProject({}, 0).ok());
     QCOMPARE(parseAudioListBytes(readAll(dir + "m3fn.txt"), "m3fn.txt").list.slot(1).sourcePath, dir + clip);
