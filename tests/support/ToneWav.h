@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
 #include <QtEndian>
 
 #include <cmath>
@@ -21,4 +25,17 @@ inline QByteArray toneWav()
     put32(quint32(data.size()));
     qToLittleEndian<quint32>(quint32(header.size() - 8 + data.size()), header.data() + 4);
     return header + data;
+}
+
+inline QString lameProgram() { return QStandardPaths::findExecutable(QStringLiteral("lame")); }
+
+// The tone as an MP3 made by lame in `folder`: its path, or empty when lame failed.
+inline QString toneMp3(const QString &folder, const QStringList &lameOptions = {})
+{
+    const QString wav = folder + "/tone.wav", mp3 = folder + "/tone.mp3";
+    QFile file(wav);
+    if (!file.open(QIODevice::WriteOnly) || file.write(toneWav()) <= 0)
+        return {};
+    file.close();
+    return QProcess::execute(lameProgram(), QStringList{"--quiet"} + lameOptions + QStringList{wav, mp3}) == 0 ? mp3 : QString();
 }
