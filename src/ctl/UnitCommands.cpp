@@ -1,5 +1,6 @@
 #include "UnitCommands.h"
 
+#include "SingleByteText.h"
 #include "UnitTexts.h"
 
 #include <CLI/CLI.hpp>
@@ -26,10 +27,10 @@ QJsonObject infoObject(const DeviceStatus &status)
     o["firmware"] = UnitTexts::firmware(status);
     o["sd"] = UnitTexts::sd(status);
     o["sdPresent"] = status.sdPresent;
-    o["location"] = QString::fromLatin1(status.location);
-    o["apSsid"] = QString::fromLatin1(status.apSsid);
+    o["location"] = fromSingleByte(status.location);
+    o["apSsid"] = fromSingleByte(status.apSsid);
     o["apKeyType"] = status.apKeyType;
-    o["stationSsid"] = QString::fromLatin1(status.stationSsid);
+    o["stationSsid"] = fromSingleByte(status.stationSsid);
     o["stationKeyType"] = status.stationKeyType;
     o["wifiMode"] = wifiModeName(status);
     o["modbusPort"] = status.modbusPort;
