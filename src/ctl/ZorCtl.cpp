@@ -18,6 +18,7 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
                     "Exit status: 0 done; 1 the unit answered nothing usable or refused; 2 usage; 3 no connection;\n"
                     "4 one or more of several units failed (--hosts, or --address given more than once).");
     app.name("zorctl");
+    app.set_version_flag("--version", "zorctl " ZORWIFI_VERSION);
     app.add_option("--address", options.address, "The unit's dotted IPv4 address; given more than once, the command runs on each")->capture_default_str();
     app.add_flag("--json", options.json, "Print the result as one JSON object");
     // Read before parsing (readFleetCommandLine); declared here for the help and the man page.

@@ -3,6 +3,7 @@
 // time-outs, so the faults that cost long waits run on a representative few commands.
 #include "FaultNames.h"
 #include "SimulatorThread.h"
+#include "ZorCtlRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -157,8 +158,8 @@ void FaultMatrixCtlTest::command()
         worstMs = elapsed, worstCell = QTest::currentDataTag();
     QVERIFY2(finished, "zorctl hung");
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    const QByteArray out = process.readAllStandardOutput();
-    const QByteArray err = process.readAllStandardError();
+    const QByteArray out = textLines(process.readAllStandardOutput());
+    const QByteArray err = textLines(process.readAllStandardError());
 
     sim.setFaults({}); // the effect is read back from a unit that listens again
     // The unit stores an upload once it has seen the connection close, a moment after zorctl exits.

@@ -83,6 +83,9 @@ void ScratchFolderTest::removalDoesNotFollowLinks()
 
 void ScratchFolderTest::linkNamedLikeTheFolderIsLeftAlone()
 {
+#ifdef Q_OS_WIN
+    QSKIP("QFile::link makes a .lnk shortcut on Windows, which no folder look-up follows");
+#endif
     QTemporaryDir work;
     QTemporaryDir elsewhere;
     const QString target = ScratchFolder::pathIn(elsewhere.path());
