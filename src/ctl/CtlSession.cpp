@@ -1,5 +1,6 @@
 #include "CtlSession.h"
 
+#include "ConsoleText.h"
 #include "RequestTexts.h"
 #include "UnitTexts.h"
 
@@ -7,7 +8,7 @@
 
 void printLine(std::FILE *stream, const QString &line)
 {
-    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    writeConsoleLine(stream, line);
 }
 
 void printJson(const QJsonObject &object)

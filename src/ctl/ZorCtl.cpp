@@ -42,6 +42,7 @@ int runZorCtl(std::vector<std::string> arguments)
     if (fleet.fleet)
         return runFleet(fleet);
     CLI::App app;
+    app.allow_windows_style_options(false); // the unit's paths start with '/': never options, on Windows too
     CtlOptions options;
     int exitCode = CtlDone;
     describeZorCtl(app, options, exitCode);

@@ -142,6 +142,11 @@ def expected_plist(entries, mode=0):
     return bytes(t)
 
 
+def pc_path(path):
+    """A clip's path as zorctl names it: a Windows build under Wine sees this host's files on drive Z:."""
+    return "Z:" + path.replace("/", "\\") if os.environ.get("ZOR_ZORCTL_WINDOWS") else path
+
+
 def expected_m3fn(paths):
     lines = [paths.get(i, "") for i in range(1, 65)]
     return b"\xef\xbb\xbf" + "".join(line + "\r\n" for line in lines).encode("utf-8")
@@ -332,7 +337,7 @@ def project_checks(run, unit, work):
     run("project", "add-clip", project, "2", clip_b)
     run("project", "input", project, "0", "--clips", "1,2", "--repeat", "3", "--alarm", "on")
     plist = expected_plist({0: ([1, 2], 3, 1)})
-    m3fn = expected_m3fn({1: clip_a, 2: clip_b})
+    m3fn = expected_m3fn({1: pc_path(clip_a), 2: pc_path(clip_b)})
     same_bytes("project: plist.cfg on the PC", read_file(os.path.join(project, "plist.cfg")), plist)
     same_bytes("project: m3fn.txt on the PC", read_file(os.path.join(project, "m3fn.txt")), m3fn)
 
