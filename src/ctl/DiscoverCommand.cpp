@@ -1,6 +1,8 @@
 #include "DiscoverCommand.h"
 
+#include "EditorFiles.h"
 #include "ProgressLine.h"
+#include "PrometheusTargets.h"
 #include "UnitScan.h"
 #include "UnitSightingsCsv.h"
 
@@ -18,6 +20,7 @@ struct DiscoverOptions {
     int timeoutMs = UnitScan::DefaultTimeoutMs;
     int jobs = UnitScan::DefaultJobs;
     bool csv = false;
+    std::string prometheusSd; // file to write the units to for Prometheus, when given
 };
 
 QStringList fields(const UnitSighting &unit)
@@ -89,6 +92,14 @@ int discover(const CtlOptions &options, const DiscoverOptions &discover)
     else
         printTable(units);
     printLine(stderr, QStringLiteral("zorctl: %1 of %2 hosts gave no device information").arg(scan.unlisted()).arg(hosts.size()));
+    if (!discover.prometheusSd.empty()) {
+        // Prometheus watches the file: it must never see it half written.
+        const QString written = writeFileAtomically(QString::fromStdString(discover.prometheusSd), prometheusTargets(units));
+        if (!written.isEmpty()) {
+            printLine(stderr, "zorctl: " + written);
+            return CtlUsage;
+        }
+    }
     return CtlDone;
 }
 
@@ -106,6 +117,8 @@ void addDiscoverCommand(CLI::App &app, const CtlOptions &options, int &exitCode)
         ->check(CLI::Range(1, 60000));
     command->add_option("--jobs", values->jobs, "Hosts asked at a time")->capture_default_str()->check(CLI::Range(1, 1024));
     command->add_flag("--csv", values->csv, "Print a header line and comma-separated fields");
+    command->add_option("--prometheus-sd", values->prometheusSd,
+                        "Also write the units found to FILE as Prometheus file_sd targets, replacing it whole");
     command->callback([&, values] {
         if (options.json && values->csv) {
             printLine(stderr, QStringLiteral("zorctl: give --json or --csv, not both"));

@@ -44,6 +44,21 @@ QHostAddress ipv4Option(const QCommandLineParser &parser, const QString &name)
     return address;
 }
 
+// "DI1,DI3" as input bits; fails on an input the model does not have.
+std::uint8_t inputsOption(const QCommandLineParser &parser, std::uint8_t model)
+{
+    std::uint8_t bits = 0;
+    for (const QString &name : parser.value("inputs").split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int number = name.startsWith(QLatin1String("DI")) ? name.mid(2).toInt(&ok) : 0;
+        const std::uint8_t bit = ok && number >= 1 && number <= 8 ? std::uint8_t(1u << (number - 1)) : 0;
+        if (!(bit & inputMask(model)))
+            fail(QStringLiteral("--inputs: model %1 has no input \"%2\"").arg(model).arg(name));
+        bits |= bit;
+    }
+    return bits;
+}
+
 int positiveOption(const QCommandLineParser &parser, const QString &name)
 {
     bool ok = false;
@@ -73,6 +88,7 @@ int main(int argc, char *argv[])
          QString::number(DefaultLiveIntervalMs)},
         {"location", "Location reported until the next restart.", "text"},
         {"no-sd", "Report no SD card."},
+        {"inputs", "Alarm inputs active from the start, e.g. DI1,DI3 (those the model has).", "list"},
         {"quiet", "Do not log requests."},
         {"no-answer", "Fault: read requests, never answer."},
         {"negative-status", "Fault: refuse every command (status 0x15)."},
@@ -135,7 +151,9 @@ int main(int argc, char *argv[])
 
     SimulatedUnit unit(address, std::uint8_t(model.toInt()), parser.value("storage"));
     unit.setFaults(faults);
-    unit.updateState([&parser](UnitState &state) {
+    const std::uint8_t inputs = inputsOption(parser, std::uint8_t(model.toInt()));
+    unit.updateState([&parser, inputs](UnitState &state) {
+        state.inputBits = inputs;
         if (parser.isSet("location"))
             state.settings.location = parser.value("location").toLatin1();
         state.sdPresent = !parser.isSet("no-sd");
