@@ -55,6 +55,8 @@ ExporterServer::ExporterServer(const TargetAllowList &allowed, int timeoutMs, QO
     , timeoutMs_(timeoutMs)
     , startTimeSeconds_(double(QDateTime::currentMSecsSinceEpoch()) / 1000.0)
 {
+    // Prometheus opens its scrapes together: a short backlog drops their connects, which come again only a second later.
+    server_.setListenBacklogSize(ListenBacklog);
     pool_.setMaxThreadCount(ProbeThreads);
     pool_.setStackSize(ProbeThreadStackBytes);
     connect(&server_, &QTcpServer::newConnection, this, &ExporterServer::accept);

@@ -22,6 +22,7 @@ public:
     static constexpr int DefaultTimeoutMs = 9500;
     static constexpr int ProbeThreads = 256;   // room for 200 parallel scrapes and more
     static constexpr int MaxConnections = 1024;
+    static constexpr int ListenBacklog = 1024;
     static constexpr int HeadTimeoutMs = 5000; // a client that dawdles over its request is dropped
     static constexpr int DeadlineGraceMs = 200; // past the budget, the scrape is answered as failed
 
