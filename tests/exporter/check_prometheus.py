@@ -91,6 +91,11 @@ def main():
               scan.returncode == 0 and sorted(g["targets"][0] for g in groups) == UNITS, scan.stderr)
         check("each target carries model, mac and location",
               all(set(g["labels"]) == {"model", "mac", "location"} for g in groups), json.dumps(groups))
+        unwritable = subprocess.run([zorctl, "discover", "--subnet", "127.43.3.0/30", "--timeout", "500",
+                                     "--prometheus-sd", os.path.join(scratch, "missing", "units.json")],
+                                    capture_output=True, text=True, timeout=60)
+        check("a target file that cannot be written is an error", unwritable.returncode == 2
+              and "Could not write" in unwritable.stderr, unwritable.stderr)
 
         # The shipped job and rules, with this test's files, addresses and short intervals.
         shipped = os.path.join(source, "examples", "prometheus")
