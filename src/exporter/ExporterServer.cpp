@@ -97,8 +97,14 @@ void ExporterServer::accept()
 void ExporterServer::readHead(QTcpSocket *socket)
 {
     auto it = connections_.find(socket);
-    if (it == connections_.end() || it->headRead)
+    if (it == connections_.end())
         return;
+    if (it->headRead) {
+        // Whatever follows the head is dropped: left unread, it would turn the close into a reset
+        // that can cost the client its answer.
+        socket->skip(socket->bytesAvailable());
+        return;
+    }
     it->head += socket->read(ScrapeRequest::MaxHeadBytes + 1 - it->head.size());
     const qsizetype end = headEnd(it->head);
     if (end < 0 && it->head.size() <= ScrapeRequest::MaxHeadBytes)
@@ -163,6 +169,7 @@ void ExporterServer::answer(QTcpSocket *socket, int code, const QByteArray &cont
     connections_[socket].answered = true;
     if (socket->state() != QAbstractSocket::ConnectedState)
         return; // the client gave up
+    socket->skip(socket->bytesAvailable());
     QByteArray head = "HTTP/1.1 " + QByteArray::number(code) + ' ' + reasonPhrase(code) + "\r\nContent-Type: " + contentType
                       + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n";
     if (code == 405)
