@@ -49,7 +49,7 @@ qsizetype headEnd(const QByteArray &head)
 
 } // namespace
 
-ExporterServer::ExporterServer(const TargetAllowList &allowed, int timeoutMs, QObject *parent)
+ExporterServer::ExporterServer(const TargetAllowList &allowed, int timeoutMs, int probeThreads, QObject *parent)
     : QObject(parent)
     , allowed_(allowed)
     , timeoutMs_(timeoutMs)
@@ -57,7 +57,7 @@ ExporterServer::ExporterServer(const TargetAllowList &allowed, int timeoutMs, QO
 {
     // Prometheus opens its scrapes together: a short backlog drops their connects, which come again only a second later.
     server_.setListenBacklogSize(ListenBacklog);
-    pool_.setMaxThreadCount(ProbeThreads);
+    pool_.setMaxThreadCount(probeThreads);
     pool_.setStackSize(ProbeThreadStackBytes);
     connect(&server_, &QTcpServer::newConnection, this, &ExporterServer::accept);
 }

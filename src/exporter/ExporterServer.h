@@ -26,7 +26,7 @@ public:
     static constexpr int HeadTimeoutMs = 5000; // a client that dawdles over its request is dropped
     static constexpr int DeadlineGraceMs = 200; // past the budget, the scrape is answered as failed
 
-    ExporterServer(const TargetAllowList &allowed, int timeoutMs, QObject *parent = nullptr);
+    ExporterServer(const TargetAllowList &allowed, int timeoutMs, int probeThreads = ProbeThreads, QObject *parent = nullptr);
     ~ExporterServer() override;
 
     bool listen(const QHostAddress &address, quint16 port);

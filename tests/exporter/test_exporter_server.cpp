@@ -72,6 +72,7 @@ private slots:
     void hostileRequests_data();
     void hostileRequests();
     void silentUnitsHoldUpOnlyTheirOwnScrapes();
+    void scrapeEndsInTimeWhenEveryProbeThreadIsBusy();
 
 private:
     std::unique_ptr<ExporterServer> exporter;
@@ -147,6 +148,26 @@ void ExporterServerTest::silentUnitsHoldUpOnlyTheirOwnScrapes()
     const QByteArray metrics = send(exporter->port(), {"GET /metrics HTTP/1.1\r\n\r\n"})[0].body;
     QVERIFY2(metrics.contains("zorwifi_exporter_probes_total{outcome=\"success\"} 48"), metrics);
     QVERIFY2(metrics.contains("zorwifi_exporter_probes_total{outcome=\"failure\"} 24"), metrics);
+}
+
+void ExporterServerTest::scrapeEndsInTimeWhenEveryProbeThreadIsBusy()
+{
+    // One probe thread and four scrapes of a silent unit: the last ones wait for the thread
+    // longer than their scrapes may take, and are answered as failed at their deadline.
+    exporter = std::make_unique<ExporterServer>(TargetAllowList({*parseSubnet(AllowedSubnet)}), 5000, 1);
+    QVERIFY(exporter->listen(ExporterAddress, 0));
+    SimulatorThread unit;
+    QVERIFY(unit.start(QHostAddress("127.43.1.7"), {.faults = {.noAnswer = true}}));
+
+    const QByteArray request = probe("127.43.1.7", "1"); // a 750 ms budget, each silent probe half of it
+    const QList<Reply> replies = send(exporter->port(), {request, request, request, request});
+    for (const Reply &reply : replies) {
+        QCOMPARE(reply.code, 200);
+        QVERIFY2(reply.body.contains("zorwifi_probe_success 0"), reply.body);
+        QVERIFY2(reply.ms < 750 + ExporterServer::DeadlineGraceMs + 300, qPrintable(QString::number(reply.ms)));
+    }
+    const QByteArray metrics = send(exporter->port(), {"GET /metrics HTTP/1.1\r\n\r\n"})[0].body;
+    QVERIFY2(!metrics.contains("zorwifi_exporter_probes_total{outcome=\"deadline\"} 0"), metrics);
 }
 
 QTEST_GUILESS_MAIN(ExporterServerTest)
