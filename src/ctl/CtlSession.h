@@ -3,6 +3,7 @@
 #include "DeviceLink.h"
 #include "FileTransfer.h"
 #include "LinkEvents.h"
+#include "UnitRead.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -56,6 +57,8 @@ public:
     int exitFor(const ExchangeResult &result) const;
     // A failed transfer: 3 when its announcement found no unit, else 1.
     int exitFor(const TransferResult &result) const;
+    // Says a fault on stderr; its exit status.
+    static int exitFor(const UnitFault &fault);
     // Reads the unit's device information; CtlDone when it answered for this address.
     int readDeviceInformation();
     // One JSON object with --json, else "key: value" lines.
