@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Exit statuses of zorctl.
 enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3 };
@@ -17,6 +18,7 @@ enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection
 struct CtlOptions {
     std::string address = std::string(DefaultSubnetPrefix) + "1";
     bool json = false;
+    std::vector<std::string> siteAddresses; // a site report's units, when more than the one address
 };
 
 // Opens the stderr line about a request the unit did not confirm; a fleet run takes it as a result of its own.

@@ -1,9 +1,21 @@
+#include "ReportCommand.h"
 #include "ZorCtl.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    return runZorCtl(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // A PDF is drawn with QtGui's fonts: only report needs a QGuiApplication, and no display for it.
+    std::unique_ptr<QCoreApplication> app;
+    if (isReportCommandLine(arguments)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return runZorCtl(arguments);
 }

@@ -35,14 +35,14 @@ QString fieldsHtml(const QList<std::pair<QString, QString>> &fields)
 
 QString tableHtml(const ReportTable &table)
 {
-    QString html = TableOpen + "<tr>";
+    QString html = (table.caption.isEmpty() ? QString() : heading(3, table.caption, false)) + TableOpen + "<tr>";
     for (const QString &name : table.header)
         html += "<th align=\"left\" bgcolor=\"#e8e8e8\">" + escaped(name) + "</th>";
     html += "</tr>\n";
     for (const QStringList &row : table.rows) {
         html += "<tr>";
-        for (const QString &cell : row)
-            html += "<td>" + escaped(cell) + "</td>";
+        for (qsizetype i = 0; i < row.size(); ++i)
+            html += (table.wholeColumns.contains(i) ? "<td style=\"white-space: nowrap\">" : "<td>") + escaped(row[i]) + "</td>";
         html += "</tr>\n";
     }
     return html + "</table>\n";
@@ -65,16 +65,17 @@ QString unitHtml(const UnitReport &report, bool newPage)
         for (const QString &note : section.notes)
             html += "<p>" + escaped(note) + "</p>\n";
         for (const ReportTable &table : section.tables)
-            html += "<p></p>" + tableHtml(table);
+            html += tableHtml(table);
     }
     return html;
 }
 
+// Any letter spacing turns Qt's ligatures off: "fi" stays two letters for whoever searches the PDF.
 QString page(const QString &body)
 {
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + escaped(Title)
-        + "</title>\n<style>body { font-family: sans-serif; font-size: 10pt; } h1 { font-size: 16pt; } "
-          "h2 { font-size: 13pt; margin-top: 14px; } table { border-collapse: collapse; }</style></head>\n<body>\n"
+        + "</title>\n<style>body { font-family: sans-serif; font-size: 10pt; letter-spacing: 0.1px; } h1 { font-size: 16pt; } "
+          "h2 { font-size: 13pt; margin-top: 14px; } h3 { font-size: 10pt; margin-top: 8px; } table { border-collapse: collapse; }</style></head>\n<body>\n"
         + body + "</body></html>\n";
 }
 
@@ -100,7 +101,7 @@ QString reportHtml(const UnitReport &report, const ReportOrigin &origin)
 QString siteReportHtml(const QList<UnitReport> &reports, const ReportOrigin &origin)
 {
     QString body = heading(1, Title + ": site of " + QString::number(reports.size()) + " units", false)
-        + originHtml(origin) + "<p></p>" + tableHtml(siteSummary(reports));
+        + originHtml(origin) + tableHtml(siteSummary(reports));
     for (const UnitReport &report : reports)
         body += unitHtml(report, true);
     return page(body);

@@ -134,7 +134,7 @@ ReportSection alarmSection(const UnitReport &r)
             const int mode = table.mode();
             section.fields.append({"Alarm mode", QString::number(mode) + (mode < 4 ? " (digital inputs)" : " (binary input code)")});
             const InputLayout layout = applyInputLayout(mode, r.status.modelCode);
-            ReportTable rows{{"Input", "Clips", "Repeat", "Alarm output"}};
+            ReportTable rows{QStringLiteral("Inputs"), {"Input", "Clips", "Repeat", "Alarm output"}};
             for (int k = 0; k < inputRowCount; ++k) {
                 if (!layout.rowVisible[k])
                     continue;
@@ -153,10 +153,12 @@ ReportSection alarmSection(const UnitReport &r)
         }
     }
 
-    ReportTable clips{{"Clip", "Name", "Source on the PC", "Size"}};
+    ReportTable clips{QStringLiteral("Clips in the list"), {"Clip", "Name", "Source on the PC", "Size"}};
     for (int n = 1; n <= maxClipNumber; ++n)
         if (list.isPresent(n))
             clips.rows.append({clipText(n), shown(list.slot(n).shortName), shown(list.slot(n).sourcePath), clipSize(r, n)});
+    if (!r.clipSizesFault.isEmpty())
+        section.notes << r.clipSizesFault;
     if (clips.rows.isEmpty())
         section.notes << QStringLiteral("The clip list names no clip.");
     else
@@ -172,7 +174,7 @@ ReportSection checklistSection(const UnitReport &r)
         section.notes << QStringLiteral("No channel test of this unit was run since the program started.");
         return section;
     }
-    ReportTable tests{{"Time", "Input", "Input code", "Result"}};
+    ReportTable tests{QStringLiteral("Channel tests run since the program started"), {"Time", "Input", "Input code", "Result"}};
     for (const ChannelTest &t : r.channelTests)
         tests.rows.append({t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), shown(t.input), QString::number(t.code),
                            shown(t.result)});
@@ -197,13 +199,14 @@ QList<ReportSection> reportSections(const UnitReport &report)
 
 ReportTable siteSummary(const QList<UnitReport> &reports)
 {
-    ReportTable summary{{"Address", "Model", "MAC", "Location", "Firmware", "Result"}};
+    ReportTable summary{QStringLiteral("Units"), {"Address", "Model", "MAC", "Location", "Result"}};
     for (const UnitReport &r : reports) {
         if (r.read())
             summary.rows.append({r.address, UnitTexts::modelName(r.status), UnitTexts::mac(r.status),
-                                 unitText(r.status.location), UnitTexts::firmware(r.status), QStringLiteral("read")});
+                                 unitText(r.status.location), QStringLiteral("read")});
         else
-            summary.rows.append({r.address, "", "", "", "", shown(r.failure)});
+            summary.rows.append({r.address, "", "", "", shown(r.failure.section(u':', 0, 0))});
     }
+    summary.wholeColumns = {0, 1, 2, 4};
     return summary;
 }
