@@ -29,7 +29,7 @@ QString fieldsHtml(const QList<std::pair<QString, QString>> &fields)
 {
     QString html = TableOpen;
     for (const auto &[label, value] : fields)
-        html += "<tr><th align=\"left\" width=\"35%\">" + escaped(label) + "</th><td>" + escaped(value) + "</td></tr>\n";
+        html += "<tr><th align=\"left\" width=\"40%\">" + escaped(label) + "</th><td>" + escaped(value) + "</td></tr>\n";
     return html + "</table>\n";
 }
 

@@ -176,7 +176,7 @@ ReportSection checklistSection(const UnitReport &r)
     }
     ReportTable tests{QStringLiteral("Channel tests run since the program started"), {"Time", "Input", "Input code", "Result"}};
     for (const ChannelTest &t : r.channelTests)
-        tests.rows.append({t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), shown(t.input), QString::number(t.code),
+        tests.rows.append({t.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), shown(t.input), QString::number(t.code),
                            shown(t.result)});
     section.tables.append(tests);
     return section;
