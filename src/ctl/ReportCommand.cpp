@@ -57,6 +57,7 @@ int report(const CtlOptions &options, const ReportOptions &given)
     QList<UnitReport> reports;
     QJsonArray units;
     int failed = 0;
+    UnitFault lastFault;
     for (const QString &address : addresses) {
         CtlOptions unitOptions = options;
         unitOptions.address = address.toStdString();
@@ -68,7 +69,10 @@ int report(const CtlOptions &options, const ReportOptions &given)
             return failWith(QStringLiteral("no report written"), fault.kind == UnitFailure::NoConnection ? CtlNoConnection
                                                                                                    : CtlNoUsableAnswer);
         }
-        failed += fault.failed() ? 1 : 0;
+        if (fault.failed()) {
+            ++failed;
+            lastFault = fault;
+        }
         for (const ChannelTest &test : tests)
             if (test.address == address)
                 unit.channelTests.append(test);
@@ -87,7 +91,11 @@ int report(const CtlOptions &options, const ReportOptions &given)
     else if (!given.site)
         printLine(stdout, QStringLiteral("done"));
     // The report is written either way; the status says whether every unit is in it.
-    return failed == 0 ? CtlDone : given.site && addresses.size() > 1 ? CtlUnitsFailed : CtlNoUsableAnswer;
+    if (failed == 0)
+        return CtlDone;
+    if (addresses.size() > 1)
+        return CtlUnitsFailed;
+    return lastFault.kind == UnitFailure::NoConnection ? CtlNoConnection : CtlNoUsableAnswer;
 }
 
 } // namespace

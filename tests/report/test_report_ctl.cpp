@@ -182,6 +182,17 @@ private slots:
         QVERIFY(text.contains("Location Hall B"));
     }
 
+    void fleetRunMakesOneReportPerUnit()
+    {
+        auto second = startUnit("127.42.1.5");
+        furnish(*second, "Hall C");
+        const ZorCtlRun run = zorctl({"--address", "127.42.1.2", "--address", "127.42.1.5", "report",
+                                      dir_.filePath("{address}.html"), "--no-clip-sizes"});
+        QVERIFY2(run.exitCode == 0, run.err);
+        QVERIFY(readFile(dir_.filePath("127.42.1.5.html")).contains("Location</th><td>Hall C</td>"));
+        QVERIFY(readFile(dir_.filePath("127.42.1.2.html")).contains("Address</th><td>127.42.1.2</td>"));
+    }
+
     void usageErrorsSendNothing_data()
     {
         QTest::addColumn<QStringList>("arguments");
