@@ -11,8 +11,10 @@ int main(int argc, char **argv)
     // A PDF is drawn with QtGui's fonts: only report needs a QGuiApplication, and no display for it.
     std::unique_ptr<QCoreApplication> app;
     if (isReportCommandLine(arguments)) {
+#ifndef Q_OS_WIN // Windows' own platform needs no display, and brings the system's fonts
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
