@@ -1,11 +1,11 @@
 #include "ReportDocument.h"
 
 #include <QFileInfo>
-#include <functional>
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextDocument>
+#include <functional>
 
 namespace {
 
