@@ -3,11 +3,13 @@
 #include "DeviceLink.h"
 #include "FileTransfer.h"
 #include "LinkEvents.h"
+#include "UnitRead.h"
 
 #include <QJsonObject>
 #include <QString>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Exit statuses of zorctl.
 enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3 };
@@ -16,6 +18,7 @@ enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection
 struct CtlOptions {
     std::string address = std::string(DefaultSubnetPrefix) + "1";
     bool json = false;
+    std::vector<std::string> siteAddresses; // a site report's units, when more than the one address
 };
 
 // Opens the stderr line about a request the unit did not confirm; a fleet run takes it as a result of its own.
@@ -56,6 +59,8 @@ public:
     int exitFor(const ExchangeResult &result) const;
     // A failed transfer: 3 when its announcement found no unit, else 1.
     int exitFor(const TransferResult &result) const;
+    // Says a fault on stderr; its exit status.
+    static int exitFor(const UnitFault &fault);
     // Reads the unit's device information; CtlDone when it answered for this address.
     int readDeviceInformation();
     // One JSON object with --json, else "key: value" lines.

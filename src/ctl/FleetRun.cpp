@@ -44,7 +44,7 @@ QString refusedCommand(const FleetCommandLine &line)
 {
     const QStringList words = commandWords(line.unitArguments);
     const QString command = words.value(0);
-    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup"};
+    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup", "report"};
     if (command.isEmpty())
         return QStringLiteral("give a command to run on the units");
     if (!several.contains(command) && !(command == "project" && words.value(1) == "write"))
