@@ -3,6 +3,7 @@
 #include "DeviceLink.h"
 #include "FileTransfer.h"
 #include "LinkEvents.h"
+#include "ZorctlChild.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -17,9 +18,6 @@ struct CtlOptions {
     std::string address = std::string(DefaultSubnetPrefix) + "1";
     bool json = false;
 };
-
-// Opens the stderr line about a request the unit did not confirm; a fleet run takes it as a result of its own.
-inline const QString NotConfirmedPrefix = QStringLiteral("zorctl: not confirmed: ");
 
 void printLine(std::FILE *stream, const QString &line);
 // One compact JSON line on stdout.

@@ -60,52 +60,16 @@ QString refusedCommand(const FleetCommandLine &line)
     return {};
 }
 
-const QString OwnPrefix = QStringLiteral("zorctl: ");
-
-QString withoutBullet(QString line)
-{
-    if (line.startsWith(OwnPrefix))
-        line = line.mid(OwnPrefix.size());
-    // The setup runner's lines open with the window's ". " bullet.
-    while (line.startsWith(u'.') || line.startsWith(u' '))
-        line = line.mid(1);
-    return line;
-}
-
-// The last line a failed run wrote to stderr, as the reason.
-QString reasonOf(const QStringList &stderrLines, int exitCode)
-{
-    return stderrLines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : withoutBullet(stderrLines.last().trimmed());
-}
-
-// The last of its own lines that opens with `prefix`.
-QString lastLine(const QStringList &stderrLines, const QString &prefix)
-{
-    for (auto it = stderrLines.crbegin(); it != stderrLines.crend(); ++it)
-        if (it->startsWith(prefix))
-            return it->trimmed();
-    return {};
-}
-
 void conclude(UnitRun &run)
 {
     QProcess &process = *run.process;
     const QByteArray out = process.readAllStandardOutput();
     const QStringList err = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     run.finished = true;
-    const bool normal = process.exitStatus() == QProcess::NormalExit;
-    run.ok = normal && process.exitCode() == CtlDone;
-    const QString notConfirmed = normal ? lastLine(err, NotConfirmedPrefix) : QString();
-    run.notConfirmed = !notConfirmed.isEmpty();
-    if (run.notConfirmed) {
-        run.message = "not confirmed: " + notConfirmed.mid(NotConfirmedPrefix.size());
-    } else if (!run.ok) {
-        run.message = normal ? reasonOf(err, process.exitCode()) : QStringLiteral("zorctl crashed");
-    } else {
-        // A run that succeeded may still have noted something, such as a delete the unit refused.
-        const QString note = withoutBullet(lastLine(err, OwnPrefix));
-        run.message = note.isEmpty() ? QStringLiteral("done") : "done (" + note + ")";
-    }
+    const ChildRunEnd end = childRunEnd(process.exitStatus() == QProcess::NormalExit, process.exitCode(), err);
+    run.ok = end.ok;
+    run.notConfirmed = end.notConfirmed;
+    run.message = end.message;
     const QJsonDocument document = QJsonDocument::fromJson(out.trimmed());
     if (document.isObject())
         run.result = document.object();
