@@ -169,8 +169,11 @@ void UnitsWindow::showResult(const QString &address)
         if (gauge)
             gauge->setValue(percent);
         // A failure's reason may quote the unit: an item shows it as plain text.
-        table_->item(row, ResultColumn)->setText(batch_.result(address));
-        table_->item(row, ResultColumn)->setToolTip(batch_.result(address));
+        QTableWidgetItem *item = table_->item(row, ResultColumn);
+        const QString result = batch_.result(address);
+        item->setText(result);
+        item->setToolTip(result);
+        item->setForeground(result.startsWith(QStringLiteral("failed")) ? QBrush(Qt::red) : table_->palette().text());
     }
 }
 
@@ -199,7 +202,11 @@ void UnitsWindow::onBatchFinished()
         failed += state.state == BatchJobState::Failed ? 1 : 0;
         notStarted += state.state == BatchJobState::NotStarted ? 1 : 0;
     }
-    summary_->setText(QStringLiteral("Batch finished: %1 done, %2 failed, %3 not started.").arg(done).arg(failed).arg(notStarted));
+    // The table is still the scan's: a new location or firmware shows after the next scan.
+    summary_->setText(QStringLiteral("Batch finished: %1 done, %2 failed, %3 not started. Scan again to see what changed.")
+                          .arg(done)
+                          .arg(failed)
+                          .arg(notStarted));
     updateButtons();
 }
 

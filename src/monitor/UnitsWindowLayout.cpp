@@ -101,6 +101,7 @@ void UnitsWindow::buildLayout(const QStringList &defaultSubnets)
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection); // several, or all with Ctrl+A
     table_->verticalHeader()->hide();
+    table_->setWordWrap(false); // a long reason ends in "…", whole in its tooltip
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch); // the location
     table_->horizontalHeader()->setSectionResizeMode(ResultColumn, QHeaderView::Stretch);

@@ -143,7 +143,7 @@ void UnitsBatchX11Test::projectGoesToGoodUnitsAndAFailingOneSaysWhy()
         QVERIFY(rig.units[good]->unit().file(FileArea::Sd, "plist.cfg").has_value());
         QCOMPARE(rig.units[good]->unit().file(FileArea::Sd, "001.mp3")->size(), 40010);
     }
-    QCOMPARE(rig.window->findChild<QLabel *>("ScanSummary")->text(), "Batch finished: 3 done, 1 failed, 0 not started.");
+    QCOMPARE(rig.window->findChild<QLabel *>("ScanSummary")->text(), "Batch finished: 3 done, 1 failed, 0 not started. Scan again to see what changed.");
 
     // The export: the scan's columns, then each unit's result.
     rig.window->chooseExportPath = [&] { return dir.filePath("units.csv"); };
