@@ -6,6 +6,7 @@
 #include "FixedAdapterSource.h"
 #include "RecordingClipPlayer.h"
 #include "SimulatorThread.h"
+#include "SixteenClipProject.h"
 #include "UnitSession.h"
 #include "UnitsWindow.h"
 
@@ -27,8 +28,6 @@
 namespace {
 
 constexpr int UnitCount = 8;
-constexpr int ClipCount = 16;
-constexpr qsizetype ClipSize = 64 * 1024;
 const QString Subnet = QStringLiteral("127.41.9.");
 
 // Every question answered Yes, every folder the project's.
@@ -49,22 +48,6 @@ void zorctl(const QStringList &arguments)
     process.start(QStringLiteral(ZORCTL_PATH), arguments);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         qFatal("zorctl %s failed: %s", qPrintable(arguments.join(' ')), process.readAllStandardError().constData());
-}
-
-QString sixteenClipProject(const QTemporaryDir &dir)
-{
-    const QString project = dir.filePath("project");
-    zorctl({"project", "new", project});
-    for (int n = 1; n <= ClipCount; ++n) {
-        const QString clip = dir.filePath(QStringLiteral("clip%1.mp3").arg(n));
-        QFile file(clip);
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("ID3\x04\0\0\0\0\0\0", 10) + QByteArray(ClipSize - 10, char(n))) != ClipSize)
-            qFatal("cannot write %s", qPrintable(clip));
-        file.close();
-        zorctl({"project", "add-clip", project, QString::number(n), clip});
-    }
-    zorctl({"project", "input", project, "0", "--clips", "1", "2", "3", "4"});
-    return project;
 }
 
 double unitsWindowMs(const QString &project)
@@ -114,7 +97,7 @@ double audioEditorMs(const QString &project, SimulatedUnit &unit)
     clock.start();
     editor.findChild<QAbstractButton *>("SpeedButton1")->click(); // Write Device returns once written
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    if (!unit.file(FileArea::Sd, QStringLiteral("%1.mp3").arg(ClipCount, 3, 10, QChar(u'0'))))
+    if (!unit.file(FileArea::Sd, QStringLiteral("%1.mp3").arg(BenchClipCount, 3, 10, QChar(u'0'))))
         qFatal("Write Device did not write the last clip: %s", qPrintable(editor.findChild<QStatusBar *>("StatusBar1")->findChild<QLabel *>()->text()));
     return ms;
 }
@@ -131,7 +114,7 @@ int main(int argc, char **argv)
         if (!units.back()->start(QHostAddress(Subnet + QString::number(i))))
             qFatal("no simulated unit: %s", qPrintable(units.back()->errorString()));
     }
-    const QString project = sixteenClipProject(dir);
+    const QString project = sixteenClipProject(dir, zorctl);
     const double editor = audioEditorMs(project, units.front()->unit());
     const double batch = unitsWindowMs(project);
     std::printf("Write project… to %d units from the Units window  %9.0f ms\n", UnitCount, batch);
