@@ -11,7 +11,7 @@
 #include <string>
 
 // Exit statuses of zorctl.
-enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3 };
+enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3, CtlDiffers = 5 };
 
 // What every command line shares: the unit's address and the output form.
 struct CtlOptions {
