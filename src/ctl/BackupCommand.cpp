@@ -4,7 +4,7 @@
 #include "AudioListFile.h"
 #include "ClipText.h"
 #include "EditorFiles.h"
-#include "UnitBackup.h"
+#include "UnitRead.h"
 
 #include <CLI/CLI.hpp>
 #include <QDir>
@@ -20,76 +20,35 @@ struct BackupOptions {
     std::string clipFolder;
 };
 
-bool unreachable(const TransferResult &read)
+int readFailed(UnitFault fault)
 {
-    return read.announcement.verdict() == AnswerVerdict::Unreached;
-}
-
-// A file the unit refuses to announce is one it does not have.
-bool absent(const TransferResult &read)
-{
-    return read.outcome == TransferOutcome::Refused && read.announcement.verdict() == AnswerVerdict::Refused;
-}
-
-int readFailed(const QString &name, const TransferResult &read)
-{
-    return failWith("cannot read " + name + " from the unit (" + read.error + "); no backup written",
-                    unreachable(read) ? CtlNoConnection : CtlNoUsableAnswer);
+    fault.text += QStringLiteral("; no backup written");
+    return CtlSession::exitFor(fault);
 }
 
 // Reads the clips the list names into `folder`: CtlDone, or the failure already told.
 int backUpClips(CtlSession &session, UnitBackup &backup, const QString &folder)
 {
-    backup.withClips = true;
-    const std::optional<QByteArray> listBytes = backup.file(audioListFileName);
-    if (!listBytes)
-        return CtlDone; // no list, no clips
-    const AudioListRead list = parseAudioListBytes(*listBytes, audioListFileName);
-    if (!list.error.isEmpty())
-        return failWith(list.error + "; no backup written", CtlNoUsableAnswer);
     if (!QDir().mkpath(folder))
         return failWith("cannot create " + folder, CtlNoUsableAnswer);
-    for (int n = 1; n <= maxClipNumber; ++n) {
-        if (!list.list.isPresent(n))
-            continue;
-        session.link.pause(session.timing.jobSwitchPauseMs);
-        const QString name = clipFileName(n);
-        const TransferResult read = session.transfer.ReadSdFile(name.toLatin1());
-        if (absent(read)) {
-            printLine(stderr, "zorctl: the unit would not send clip " + name + "; it is recorded as missing");
-            backup.clips.append({n, false});
-            continue;
-        }
-        if (!read.ok())
-            return readFailed(name, read);
-        const QByteArray bytes(reinterpret_cast<const char *>(session.transfer.ReceiveBuffer.get()), read.bytes);
-        if (const QString error = writeFileAtomically(QDir(folder).filePath(name), bytes); !error.isEmpty())
-            return failWith(error, CtlNoUsableAnswer);
-        backup.clips.append({n, true, bytes.size(),
-                             quint32(byteSum(reinterpret_cast<const std::uint8_t *>(bytes.constData()), bytes.size()))});
-    }
-    return CtlDone;
+    QStringList missing;
+    const UnitFault fault = readClips(
+        session.link, session.transfer, backup,
+        [&](int number, const QByteArray &bytes) { return writeFileAtomically(QDir(folder).filePath(clipFileName(number)), bytes); },
+        missing);
+    for (const QString &name : missing)
+        printLine(stderr, "zorctl: the unit would not send clip " + name + "; it is recorded as missing");
+    return fault.failed() ? readFailed(fault) : CtlDone;
 }
 
 int backUp(const CtlOptions &options, const BackupOptions &given)
 {
     const QString file = QString::fromLocal8Bit(given.file.c_str());
     CtlSession session(options);
-    if (const int failed = session.readDeviceInformation())
-        return failed;
-    UnitBackup backup = backupOf(session.status, session.address());
-    for (const QString &name : BackupSdFiles) {
-        if (name != BackupSdFiles.first())
-            session.link.pause(session.timing.jobSwitchPauseMs);
-        const TransferResult read = session.transfer.ReadSdFile(name.toLatin1());
-        if (absent(read)) {
-            backup.files.append({name, std::nullopt});
-            continue;
-        }
-        if (!read.ok())
-            return readFailed(name, read);
-        backup.files.append({name, QByteArray(reinterpret_cast<const char *>(session.transfer.ReceiveBuffer.get()), read.bytes)});
-    }
+    UnitRead read = readUnit(session.link, session.transfer);
+    if (read.fault.failed())
+        return readFailed(read.fault);
+    UnitBackup &backup = read.backup;
     if (!given.clipFolder.empty()) {
         const QString folder = QDir(QString::fromLocal8Bit(given.clipFolder.c_str())).absolutePath();
         if (const int failed = backUpClips(session, backup, folder))

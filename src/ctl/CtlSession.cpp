@@ -46,29 +46,21 @@ CtlSession::CtlSession(const CtlOptions &options)
 
 int CtlSession::exitFor(const ExchangeResult &result) const
 {
-    const QString action = RequestTexts::actionName(result.command);
     if (!result.failed()) {
         if (result.unconfirmedRestart())
-            printLine(stderr, NotConfirmedPrefix + action + ": the unit may have restarted before it answered");
+            printLine(stderr, NotConfirmedPrefix + RequestTexts::actionName(result.command)
+                                  + ": the unit may have restarted before it answered");
         return CtlDone;
     }
-    switch (result.verdict()) {
-    case AnswerVerdict::NotConfirmed:
-        printLine(stderr, NotConfirmedPrefix + RequestTexts::failureLine(result, address()));
-        return CtlNoUsableAnswer;
-    case AnswerVerdict::Refused:
-        printLine(stderr, "zorctl: " + RequestTexts::failureLine(result) + QStringLiteral(" (status %1)").arg(result.status));
-        return CtlNoUsableAnswer;
-    case AnswerVerdict::Unreached:
-    case AnswerVerdict::Acknowledged:
-        break;
-    }
-    if (result.outcome == ExchangeOutcome::NoConnection) {
-        printLine(stderr, "zorctl: no connection to " + address());
-        return CtlNoConnection;
-    }
-    printLine(stderr, "zorctl: " + RequestTexts::failureLine(result, address()));
-    return CtlNoUsableAnswer;
+    return exitFor(faultOf(result, address()));
+}
+
+int CtlSession::exitFor(const UnitFault &fault)
+{
+    if (!fault.failed())
+        return CtlDone;
+    printLine(stderr, (fault.kind == UnitFailure::NotConfirmed ? NotConfirmedPrefix : QStringLiteral("zorctl: ")) + fault.text);
+    return fault.kind == UnitFailure::NoConnection ? CtlNoConnection : CtlNoUsableAnswer;
 }
 
 int CtlSession::exitFor(const TransferResult &result) const
@@ -80,14 +72,7 @@ int CtlSession::exitFor(const TransferResult &result) const
 
 int CtlSession::readDeviceInformation()
 {
-    const ExchangeResult information = link.requestDeviceInformation();
-    if (const int failed = exitFor(information))
-        return failed;
-    if (information.decoded == Decoded::DeviceOtherAddress) {
-        printLine(stderr, "zorctl: the unit at " + address() + " answers as " + dottedAddress(status.reportedAddress));
-        return CtlNoUsableAnswer;
-    }
-    return CtlDone;
+    return exitFor(deviceInformationFault(link));
 }
 
 void CtlSession::print(const QJsonObject &object) const

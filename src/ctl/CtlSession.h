@@ -3,6 +3,7 @@
 #include "DeviceLink.h"
 #include "FileTransfer.h"
 #include "LinkEvents.h"
+#include "UnitRead.h"
 #include "ZorctlChild.h"
 
 #include <QJsonObject>
@@ -11,7 +12,7 @@
 #include <string>
 
 // Exit statuses of zorctl.
-enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3 };
+enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3, CtlDiffers = 5 };
 
 // What every command line shares: the unit's address and the output form.
 struct CtlOptions {
@@ -54,6 +55,8 @@ public:
     int exitFor(const ExchangeResult &result) const;
     // A failed transfer: 3 when its announcement found no unit, else 1.
     int exitFor(const TransferResult &result) const;
+    // Says a fault on stderr; its exit status.
+    static int exitFor(const UnitFault &fault);
     // Reads the unit's device information; CtlDone when it answered for this address.
     int readDeviceInformation();
     // One JSON object with --json, else "key: value" lines.

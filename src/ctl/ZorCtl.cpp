@@ -2,6 +2,7 @@
 
 #include "BackupCommands.h"
 #include "CtlSession.h"
+#include "DiffCommands.h"
 #include "DiscoverCommand.h"
 #include "FleetRun.h"
 #include "FileCommands.h"
@@ -39,6 +40,7 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
     addPlaybackCommands(app, options, exitCode);
     addDiscoverCommand(app, options, exitCode);
     addBackupCommands(app, options, exitCode);
+    addDiffCommands(app, options, exitCode);
 }
 
 int runZorCtl(std::vector<std::string> arguments)
