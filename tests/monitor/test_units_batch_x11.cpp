@@ -85,6 +85,7 @@ class UnitsBatchX11Test : public QObject {
 private slots:
     void initTestCase();
     void projectGoesToGoodUnitsAndAFailingOneSaysWhy();
+    void profileShowsEachUnitsChangesBeforeWriting();
     void cancelStartsNoFurtherUnit();
     void closingWhileUnitsRunAsksFirst();
 };
@@ -155,6 +156,39 @@ void UnitsBatchX11Test::projectGoesToGoodUnitsAndAFailingOneSaysWhy()
     QCOMPARE(lines[0], "address,model,mac,location,firmware,sd,rssi,wifiMode,result");
     QVERIFY(lines[1].startsWith("127.41.1.2,ZOR-06-WF,") && lines[1].endsWith(",done"));
     QVERIFY(lines[3].contains(",failed: "));
+}
+
+void UnitsBatchX11Test::profileShowsEachUnitsChangesBeforeWriting()
+{
+    Rig rig(4, 3);
+    for (int i = 0; i < 3; ++i)
+        rig.units[i]->unit().updateState([i](UnitState &state) { state.settings.location = i == 1 ? "Elsewhere" : "Lobby"; });
+    QTemporaryDir dir;
+    const QString profile = dir.filePath("lobby.json");
+    QVERIFY(zorctl({"--address", "127.41.4.2", "backup", profile}));
+    QVERIFY(rig.scanned());
+    UnitFaults refusing;
+    refusing.refuseConnections = true;
+    rig.units[2]->setFaults(refusing);
+    QString shown;
+    rig.window->batch().prompts.confirmChanges = [&](const QString &changes) {
+        shown = changes;
+        return true;
+    };
+    rig.dialogs.expectOpenFile(profile);
+    rig.selectAll();
+    QTest::mouseClick(rig.button("ApplyProfileButton"), Qt::LeftButton);
+    QVERIFY(rig.batchEnds()); // the comparison, the question, then the writes
+
+    const QStringList results = column(rig.table(), ResultColumn);
+    QCOMPARE(results[0], "done (unchanged)");
+    QCOMPARE(results[1], "done (reboot the unit for the restored settings to take effect)"); // a note of its own
+    QVERIFY2(results[2].startsWith("failed: "), qPrintable(results[2]));
+    QVERIFY2(shown.contains("127.41.4.2 (02:5A:77:29:04:02): no change"), qPrintable(shown));
+    QVERIFY2(shown.contains("\"Elsewhere\" -> \"Lobby\""), qPrintable(shown));
+    QVERIFY2(shown.contains("127.41.4.4 (02:5A:77:29:04:04): failed: "), qPrintable(shown));
+    QCOMPARE(rig.units[1]->unit().file(FileArea::Flash, "/local/locate.cfg"), "Lobby");
+    QVERIFY(rig.units[0]->unit().receivedData().isEmpty()); // the same unit gets no write
 }
 
 void UnitsBatchX11Test::cancelStartsNoFurtherUnit()
