@@ -4,7 +4,9 @@ ToolWindows::ToolWindows(UnitSession &session, Dialogs &dialogs, ClipPlayer &pla
     : monitor(session, dialogs)
     , setup(session, dialogs, &monitor)
     , audioEditor(session, dialogs, player, &monitor)
+    , report(session, dialogs, monitor)
 {
+    monitor.setReportAction([action = &report] { action->run(); });
     monitor.setSecondaryWindows(&setup, &audioEditor);
     // Closing the monitor ends the program: the editor's unsaved project is offered first.
     monitor.setCloseGuard([editor = &audioEditor] { return editor->mayLeave(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioEditorWindow.h"
+#include "CommissioningReportAction.h"
 #include "MonitorWindow.h"
 #include "SetupWindow.h"
 
@@ -17,4 +18,5 @@ public:
     MonitorWindow monitor;
     SetupWindow setup;
     AudioEditorWindow audioEditor;
+    CommissioningReportAction report;
 };

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Exit statuses of zorctl.
 enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3, CtlDiffers = 5 };
@@ -18,6 +19,7 @@ enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection
 struct CtlOptions {
     std::string address = std::string(DefaultSubnetPrefix) + "1";
     bool json = false;
+    std::vector<std::string> siteAddresses; // a site report's units, when more than the one address
 };
 
 void printLine(std::FILE *stream, const QString &line);

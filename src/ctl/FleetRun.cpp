@@ -53,7 +53,7 @@ QString refusedCommand(const FleetCommandLine &line)
 {
     const QStringList words = commandWords(line.unitArguments);
     const QString command = words.value(0);
-    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup", "diff"};
+    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup", "diff", "report"};
     if (command.isEmpty())
         return QStringLiteral("give a command to run on the units");
     if (command == "restore" && comparing(line.unitArguments))

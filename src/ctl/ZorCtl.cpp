@@ -8,6 +8,7 @@
 #include "FileCommands.h"
 #include "ProgressLine.h"
 #include "ProjectCommands.h"
+#include "ReportCommand.h"
 #include "SetupCommands.h"
 #include "UnitCommands.h"
 
@@ -41,16 +42,29 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
     addDiscoverCommand(app, options, exitCode);
     addBackupCommands(app, options, exitCode);
     addDiffCommands(app, options, exitCode);
+    addReportCommand(app, options, exitCode);
 }
 
 int runZorCtl(std::vector<std::string> arguments)
 {
     const FleetCommandLine fleet = readFleetCommandLine(arguments);
-    if (fleet.fleet)
+    CtlOptions options;
+    if (fleet.fleet && isSiteReport(arguments)) {
+        // One document of all units: read here, one after another, not by a zorctl per unit.
+        if (!fleet.error.isEmpty()) {
+            printLine(stderr, "zorctl: " + fleet.error);
+            return CtlUsage;
+        }
+        for (const QString &address : fleet.addresses)
+            options.siteAddresses.push_back(address.toStdString());
+        arguments.clear();
+        for (const QString &argument : fleet.unitArguments)
+            arguments.push_back(argument.toLocal8Bit().toStdString());
+    } else if (fleet.fleet) {
         return runFleet(fleet);
+    }
     CLI::App app;
     app.allow_windows_style_options(false); // the unit's paths start with '/': never options, on Windows too
-    CtlOptions options;
     int exitCode = CtlDone;
     describeZorCtl(app, options, exitCode);
     std::reverse(arguments.begin(), arguments.end()); // CLI11 takes them last first

@@ -1,6 +1,7 @@
 // The audio editor's playback on the PC and on the unit, the input test and the volume.
 #include "AudioEditorWindow.h"
 
+#include "ChannelTestLog.h"
 #include "ClipPlayer.h"
 #include "ClipText.h"
 #include "InputTestCode.h"
@@ -59,7 +60,10 @@ void AudioEditorWindow::onChannelTestClicked()
         presenter_.inputNotTestable(input);
         return;
     }
-    presenter_.testStarted(input, session_.link.channelTest(true, std::uint8_t(*code)));
+    const ExchangeResult sent = session_.link.channelTest(true, std::uint8_t(*code));
+    ChannelTestLog::instance().record(
+        {session_.link.deviceAddress, input, *code, QDateTime::currentDateTime(), channelTestResult(sent)});
+    presenter_.testStarted(input, sent);
 }
 
 void AudioEditorWindow::onStopTestClicked()

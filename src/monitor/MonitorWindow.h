@@ -37,6 +37,8 @@ public:
     void setSecondaryWindows(QDialog *setupWindow, QDialog *audioEditorWindow);
     // Asked before the window closes, which ends the program; false keeps it open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // Adds the menu's "Commissioning report…", which runs `make` with polling paused.
+    void setReportAction(std::function<void()> make);
     // What the Units window offers to scan; the PC's own subnets unless set.
     void setScanSubnets(const QStringList &subnets);
 

@@ -96,6 +96,21 @@ void MonitorWindow::createMenu()
     connect(log, &QAction::triggered, this, &MonitorWindow::onLogClicked);
 }
 
+void MonitorWindow::setReportAction(std::function<void()> make)
+{
+    QAction *report = menuBar_->addAction(QStringLiteral("Commissioning report…"));
+    report->setObjectName(QStringLiteral("ReportAction"));
+    connect(report, &QAction::triggered, this, [this, make = std::move(make)] {
+        if (session_.link.busy)
+            return;
+        // The report reads the unit itself: the poll loop keeps out of its exchanges, as for the modal windows.
+        const bool polling = session_.poll.pollingEnabled;
+        session_.poll.pollingEnabled = false;
+        make();
+        session_.poll.pollingEnabled = polling;
+    });
+}
+
 QWidget *MonitorWindow::createStatusBlock()
 {
     statusGroup_ = new QGroupBox(QStringLiteral("Status"), this);

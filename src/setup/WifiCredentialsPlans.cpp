@@ -68,6 +68,13 @@ SetupStep pausedWrite(const QString &fileName, const QByteArray &bytes, const QS
 
 } // namespace
 
+QString keyTypeName(std::uint8_t code, bool accessPoint)
+{
+    if (code == std::uint8_t(KeyType::Open))
+        return keyTypeName(KeyType::Open);
+    return keyTypeName(code == std::uint8_t(KeyType::Wep) && !accessPoint ? KeyType::Wep : KeyType::Wpa);
+}
+
 SetupResult planAccessPoint(const WifiCredentials &credentials)
 {
     const CheckedCredentials checked{toSingleByte(credentials.ssid), toSingleByte(credentials.key),

@@ -1,5 +1,6 @@
 // The audio editor window offscreen, with scripted dialogs and a simulated unit.
 #include "AudioListFile.h"
+#include "ChannelTestLog.h"
 #include "EditorWindowRig.h"
 #include "InputRowLayout.h"
 #include "NoDialogs.h"
@@ -410,8 +411,14 @@ private slots:
         rig.click("SpeedButton4");
         QCOMPARE(rig.statusText(), "Play Device: 001");
         rig.control<QComboBox>("ComboBox74")->setCurrentText("DI5");
+        const qsizetype testsBefore = ChannelTestLog::instance().tests().size();
         rig.click("SpeedButton3");
         rig.click("SpeedButton8");
+        // The commissioning report lists the test; stopping it is no test of its own.
+        QCOMPARE(ChannelTestLog::instance().tests().size(), testsBefore + 1);
+        const ChannelTest logged = ChannelTestLog::instance().tests().constLast();
+        QCOMPARE((QStringList{logged.address, logged.input, QString::number(logged.code), logged.result}),
+                 (QStringList{rig.link.deviceAddress, "DI5", "16", "acknowledged"}));
         QCOMPARE(rig.statusText(), "Stop Test Loop playing");
         QList<QByteArray> sent;
         for (const QByteArray &frame : rig.sim.unit().receivedFrames().mid(rig.sim.unit().receivedFrames().size() - 3))
