@@ -1,5 +1,6 @@
 #include "UnitsBatch.h"
 
+#include "ChannelTestLog.h"
 #include "DeviceLink.h"
 #include "Dialogs.h"
 #include "FirmwareUpdate.h"
@@ -204,19 +205,34 @@ void UnitsBatch::restart(const QList<UnitSighting> &units)
 void UnitsBatch::report(const QList<UnitSighting> &units)
 {
     const ReportKind kind = prompts.reportKind ? prompts.reportKind() : ReportKind::Cancelled;
+    QString target;
+    if (kind == ReportKind::PerUnit)
+        target = dialogs_.chooseFolder(QStringLiteral("Commissioning reports"), QString());
+    else if (kind == ReportKind::Site && prompts.siteReportFile)
+        target = prompts.siteReportFile();
+    if (target.isEmpty())
+        return;
+    // The children list the channel tests run in this program, as the monitor's own report does.
+    channelTests_ = std::make_unique<QTemporaryDir>();
+    const QString tests = channelTests_->filePath(QStringLiteral("channel-tests.json"));
+    if (const QString error = ChannelTestLog::instance().save(tests); !error.isEmpty())
+        return refuse("Cannot keep the channel tests for the reports: " + error);
+    QList<BatchJob> jobs;
+    QList<QStringList> addresses;
     if (kind == ReportKind::PerUnit) {
-        const QString folder = dialogs_.chooseFolder(QStringLiteral("Commissioning reports"), QString());
-        if (!folder.isEmpty())
-            startEach(Action::UnitReport, folder, units);
-    } else if (kind == ReportKind::Site) {
-        const QString file = prompts.siteReportFile ? prompts.siteReportFile() : QString();
-        if (file.isEmpty())
-            return;
-        QStringList addresses;
+        for (int i = 0; i < units.size(); ++i) {
+            jobs << unitJob(Action::UnitReport, target, units[i], i + 1);
+            addresses << QStringList{units[i].address};
+        }
+    } else {
+        jobs << siteReportJob(units, target);
+        addresses << QStringList();
         for (const UnitSighting &unit : units)
-            addresses << unit.address;
-        start({siteReportJob(units, file)}, {addresses});
+            addresses.back() << unit.address;
     }
+    for (BatchJob &job : jobs)
+        job.arguments << QStringLiteral("--channel-tests") << tests;
+    start(jobs, addresses);
 }
 
 void UnitsBatch::cancel()

@@ -5,7 +5,9 @@
 
 #include <QHash>
 #include <QObject>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 
@@ -67,4 +69,6 @@ private:
     // Between the diff and the restore of "Apply profile…".
     QString profile_;
     QList<UnitSighting> compared_;
+    // The program's channel tests, for the reports the children write.
+    std::unique_ptr<QTemporaryDir> channelTests_;
 };

@@ -86,6 +86,8 @@ private slots:
     void initTestCase();
     void projectGoesToGoodUnitsAndAFailingOneSaysWhy();
     void profileShowsEachUnitsChangesBeforeWriting();
+    void reportsPerUnitOrForTheSite_data();
+    void reportsPerUnitOrForTheSite();
     void cancelStartsNoFurtherUnit();
     void closingWhileUnitsRunAsksFirst();
 };
@@ -189,6 +191,43 @@ void UnitsBatchX11Test::profileShowsEachUnitsChangesBeforeWriting()
     QVERIFY2(shown.contains("127.41.4.4 (02:5A:77:29:04:04): failed: "), qPrintable(shown));
     QCOMPARE(rig.units[1]->unit().file(FileArea::Flash, "/local/locate.cfg"), "Lobby");
     QVERIFY(rig.units[0]->unit().receivedData().isEmpty()); // the same unit gets no write
+}
+
+void UnitsBatchX11Test::reportsPerUnitOrForTheSite_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("results");
+    QTest::newRow("one per unit") << int(UnitsBatch::ReportKind::PerUnit)
+                                  << QStringList{"025A77290502.pdf", "025A77290503.pdf"} << QStringList{"done", "done"};
+    // One zorctl makes the site's report: every row shares its end.
+    QTest::newRow("one for the site") << int(UnitsBatch::ReportKind::Site) << QStringList{"site.pdf"}
+                                      << QStringList{"done", "done"};
+}
+
+void UnitsBatchX11Test::reportsPerUnitOrForTheSite()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, files);
+    static int subnet = 5;
+    Rig rig(subnet++, 2);
+    QVERIFY(rig.scanned());
+    QTemporaryDir dir;
+    rig.window->batch().prompts.reportKind = [kind] { return UnitsBatch::ReportKind(kind); };
+    rig.window->batch().prompts.siteReportFile = [&] { return dir.filePath("site.pdf"); };
+    if (UnitsBatch::ReportKind(kind) == UnitsBatch::ReportKind::PerUnit)
+        rig.dialogs.expectChooseFolder(dir.path());
+    rig.selectAll();
+    QTest::mouseClick(rig.button("ReportButton"), Qt::LeftButton);
+    QVERIFY(rig.batchEnds(60000));
+    QTEST(column(rig.table(), ResultColumn), "results");
+    QStringList written = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(written, files);
+    for (const QString &name : written) {
+        QFile report(dir.filePath(name));
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QVERIFY(report.read(5) == "%PDF-");
+    }
 }
 
 void UnitsBatchX11Test::cancelStartsNoFurtherUnit()
