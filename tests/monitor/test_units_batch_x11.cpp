@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -130,6 +131,12 @@ void UnitsBatchX11Test::projectGoesToGoodUnitsAndAFailingOneSaysWhy()
     QVERIFY(!rig.window->batch().isRunning());
     QVERIFY(rig.units[0]->unit().receivedData().isEmpty());
 
+    // Each running row's gauge follows its zorctl's progress lines.
+    int gaugeTop = -1;
+    connect(&rig.window->batch(), &UnitsBatch::resultChanged, this, [&] {
+        if (auto *gauge = rig.table()->findChild<QProgressBar *>("ResultGauge"))
+            gaugeTop = std::max(gaugeTop, gauge->value());
+    });
     rig.dialogs.expectChooseFolder(project);
     QTest::mouseClick(rig.button("WriteProjectButton"), Qt::LeftButton);
     QVERIFY(rig.window->batch().isRunning());
@@ -146,6 +153,8 @@ void UnitsBatchX11Test::projectGoesToGoodUnitsAndAFailingOneSaysWhy()
         QVERIFY(rig.units[good]->unit().file(FileArea::Sd, "plist.cfg").has_value());
         QCOMPARE(rig.units[good]->unit().file(FileArea::Sd, "001.mp3")->size(), 40010);
     }
+    QVERIFY2(gaugeTop >= 50, qPrintable(QString::number(gaugeTop))); // table and list of three files done
+    QVERIFY(!rig.table()->findChild<QProgressBar *>("ResultGauge")); // gone with the run
     QCOMPARE(rig.window->findChild<QLabel *>("ScanSummary")->text(), "Batch finished: 3 done, 1 failed, 0 not started. Scan again to see what changed.");
 
     // The export: the scan's columns, then each unit's result.
