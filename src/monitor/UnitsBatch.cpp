@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "FirmwareUpdate.h"
 #include "SetupRunner.h"
+#include "UnitTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,9 +18,12 @@ namespace {
 const QString Caption = QStringLiteral("Units");
 constexpr int DiffDiffers = 5;
 
+// The scan words a model as the monitor does: one it does not know by the unknown model's text.
 bool recognisedModel(const QString &model)
 {
-    return model == QStringLiteral("ZOR-06-WF") || model == QStringLiteral("ZOR-04-RTU-WF");
+    DeviceStatus unknown;
+    unknown.modelCode = 0;
+    return model != UnitTexts::modelName(unknown);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -266,6 +267,52 @@ void UnitsWindowTest::childRunEnds()
         if (progressPercent(line) >= 0)
             percent = progressPercent(line);
     QTEST(percent, "lastPercent");
+}
+
+void UnitsWindowTest::firmwareIsCheckedAndConfirmedOnce_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::addColumn<QString>("secondModel");
+    QTest::addColumn<QString>("box"); // after the image's path
+    QTest::addColumn<int>("flags");
+
+    QTest::newRow("empty") << qsizetype(0) << "ZOR-06-WF" << " is empty: nothing was sent." << int(Dialogs::Error);
+    QTest::newRow("too large") << qsizetype(2 * 1048576 + 1) << "ZOR-06-WF"
+                               << " has 2097153 bytes, more than the 2097152 a unit takes: nothing was sent." << int(Dialogs::Error);
+    QTest::newRow("two units") << qsizetype(3) << "ZOR-04-RTU-WF"
+                               << "\n    . Size: 3 bytes\n    . Sum: 00000006\n    . Units: 2" << int(Dialogs::YesNoQuestion);
+    QTest::newRow("one of an unknown model") << qsizetype(3) << "Unknow Device??"
+                                             << "\n    . Size: 3 bytes\n    . Sum: 00000006\n    . Units: 2"
+                                                "\n    . 1 of a model not recognised: sent unconfirmed"
+                                             << int(Dialogs::YesNoQuestion);
+}
+
+void UnitsWindowTest::firmwareIsCheckedAndConfirmedOnce()
+{
+    QFETCH(qsizetype, size);
+    QFETCH(QString, secondModel);
+    QFETCH(QString, box);
+    QFETCH(int, flags);
+    QTemporaryDir folder;
+    const QString image = folder.filePath("fw.bin");
+    QFile file(image);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(QByteArray(size, '\2')), size);
+    file.close();
+    const QString shown = QDir::toNativeSeparators(image);
+
+    ScriptedDialogs dialogs;
+    UnitsBatch batch(dialogs);
+    batch.run().program = folder.filePath("no-zorctl"); // nothing may start
+    dialogs.expectOpenFile(image);
+    if (flags == Dialogs::Error)
+        dialogs.expectMessageBox("The F/W image " + shown + box, "Units", flags);
+    else
+        dialogs.expectMessageBox("Send this F/W image, execute?\n    . File: " + shown + box, "Confirm", flags, Dialogs::No);
+    batch.updateFirmware({{"127.0.10.2", "ZOR-06-WF", "", "", "", "", 0, "ap"}, {"127.0.10.3", secondModel, "", "", "", "", 0, "ap"}});
+    QVERIFY(dialogs.pending().isEmpty());
+    QVERIFY(!batch.isRunning());
+    QVERIFY(batch.results().isEmpty());
 }
 
 QTEST_MAIN(UnitsWindowTest)

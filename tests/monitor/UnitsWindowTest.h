@@ -18,4 +18,6 @@ private slots:
     void batchCommandLines();
     void childRunEnds_data();
     void childRunEnds();
+    void firmwareIsCheckedAndConfirmedOnce_data();
+    void firmwareIsCheckedAndConfirmedOnce();
 };
