@@ -3,6 +3,7 @@
 // project write and set location to many units against one unit.
 // Run in a namespace of its own: unshare -n sh -c 'ip link set lo up && build/bench/fleet'
 #include "SimulatorThread.h"
+#include "SixteenClipProject.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,8 +16,6 @@
 
 namespace {
 
-constexpr int ClipCount = 16;
-constexpr qsizetype ClipSize = 64 * 1024;
 constexpr double DiscoverBudgetMs = 1000;
 
 std::vector<std::unique_ptr<SimulatorThread>> units;
@@ -53,22 +52,6 @@ QString hostsFile(const QTemporaryDir &dir, const QString &name, const QString &
     return file.fileName();
 }
 
-QString sixteenClipProject(const QTemporaryDir &dir)
-{
-    const QString project = dir.filePath("project");
-    timed({"project", "new", project});
-    for (int n = 1; n <= ClipCount; ++n) {
-        const QString clip = dir.filePath(QStringLiteral("clip%1.mp3").arg(n));
-        QFile file(clip);
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("ID3\x04\0\0\0\0\0\0", 10) + QByteArray(ClipSize - 10, char(n))) != ClipSize)
-            qFatal("cannot write %s", qPrintable(clip));
-        file.close();
-        timed({"project", "add-clip", project, QString::number(n), clip});
-    }
-    timed({"project", "input", project, "0", "--clips", "1", "2", "3", "4"});
-    return project;
-}
-
 void row(const char *what, double ms, double against, const char *againstText, const char *goal)
 {
     std::printf("%-52s %9.0f ms  / %-22s = %5.2f  %s\n", what, ms, againstText, ms / against, goal);
@@ -89,7 +72,7 @@ int main(int argc, char **argv)
     const double discoverSilent = timed({"discover", "--subnet", "127.17.1.0/24"});
 
     startUnits("127.17.2.", 1, 32);
-    const QString project = sixteenClipProject(dir);
+    const QString project = sixteenClipProject(dir, [](const QStringList &arguments) { timed(arguments); });
     const double writeOne = timed({"--address", "127.17.2.1", "project", "write", project});
     const double writeEight = timed({"--hosts", hostsFile(dir, "eight", "127.17.2.", 8), "--jobs", "8", "project", "write", project});
     const double locationOne = timed({"--address", "127.17.2.1", "set", "location", "Bench"});

@@ -11,12 +11,14 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -75,9 +77,10 @@ void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows)
     });
 }
 
-void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path)
+void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, Satellite satellite, const QString &path)
 {
-    whenLinked(session, monitor, [units, path, &monitor] {
+    whenLinked(session, monitor, [satellite, path, &monitor] {
+        const bool units = satellite != Satellite::Log;
         units ? monitor.onUnitsClicked() : monitor.onLogClicked();
         QWidget *shown = units ? static_cast<QWidget *>(monitor.findChild<UnitsWindow *>()) : monitor.findChild<LogViewer *>();
         const auto save = [shown, path] { quitSaved(shown->grab().save(path), path); };
@@ -86,11 +89,41 @@ void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bo
             return;
         }
         auto *window = static_cast<UnitsWindow *>(shown);
-        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save] {
+        QObject::connect(&window->scan(), &UnitScan::finished, window, [window, save, satellite] {
             auto *table = window->findChild<QTableWidget *>(QStringLiteral("UnitTable"));
             table->setFocus();
-            table->selectRow(0);
-            QTimer::singleShot(100, window, save);
+            if (satellite == Satellite::Units) {
+                table->selectRow(0);
+                QTimer::singleShot(100, window, save);
+                return;
+            }
+            // Every unit gets its floor; the picture is taken once all but the slowest are done.
+            UnitsBatch &batch = window->batch();
+            batch.prompts.locationPattern = [] { return QStringLiteral("Floor {n}"); };
+            auto shot = std::make_shared<bool>(false);
+            auto shootOnce = [window, table, save, shot] {
+                if (std::exchange(*shot, true))
+                    return;
+                table->clearSelection(); // the results in their own colours
+                window->resize(1150, window->height());
+                QTimer::singleShot(100, window, save);
+            };
+            QObject::connect(&batch, &UnitsBatch::resultChanged, window, [&batch, table, shootOnce] {
+                int running = 0, done = 0;
+                for (int row = 0; row < table->rowCount(); ++row) {
+                    const QString result = batch.result(table->item(row, 0)->text());
+                    running += result.startsWith(QStringLiteral("running")) ? 1 : 0;
+                    done += result == QStringLiteral("done") ? 1 : 0;
+                }
+                if (running == 1 && done == table->rowCount() - 1)
+                    shootOnce();
+            });
+            QObject::connect(&batch, &UnitsBatch::finished, window, shootOnce);
+            table->selectAll();
+            // A moment on the scanned table first: the screenshot script turns one unit silent meanwhile.
+            QTimer::singleShot(1000, window, [window] {
+                window->findChild<QPushButton *>(QStringLiteral("SetLocationButton"))->click();
+            });
         });
         window->startScan();
     });

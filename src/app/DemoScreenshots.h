@@ -19,9 +19,10 @@ void watchFirstLink(const UnitSession &session, QWidget &monitor, QWidget &shown
 // all that the windows build is there; says so on stderr.
 void openWindowsOnceLinked(const UnitSession &session, ToolWindows &windows);
 
-// Opens the Units window (and scans) or the Log viewer once linked, and saves it when it has
-// something to show.
-void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, bool units, const QString &path);
+enum class Satellite { Log, Units, UnitsBatch };
+// Opens the Units window (and scans, and for UnitsBatch sets every unit's location) or the Log
+// viewer once linked, and saves it when it has something to show.
+void shootSatelliteOnLink(const UnitSession &session, MonitorWindow &monitor, Satellite satellite, const QString &path);
 
 // The screen around a message box, frame and caption included: what a window manager shows.
 void saveBoxScreenshot(Dialogs &dialogs, const QString &path);

@@ -94,6 +94,9 @@ struct DemoOptions {
     QCommandLineOption unitsScreenshot{QStringLiteral("units-screenshot"),
                                        QStringLiteral("Scan the unit's subnet in the Units window once linked, save it, then quit."),
                                        QStringLiteral("file")};
+    QCommandLineOption unitsBatchScreenshot{QStringLiteral("units-batch-screenshot"),
+                                            QStringLiteral("As --units-screenshot, then set every unit's location and save the window."),
+                                            QStringLiteral("file")};
     QCommandLineOption logScreenshot{QStringLiteral("log-screenshot"),
                                      QStringLiteral("Save the Log viewer a few seconds after the link, then quit."),
                                      QStringLiteral("file")};
@@ -111,10 +114,10 @@ struct DemoOptions {
             "the demo at %1, its inputs and RSSI changing every few seconds.").arg(EmbeddedUnitAddress));
         parser.addHelpOption();
         for (QCommandLineOption *hidden : {&screenshot, &editorScreenshot, &setupScreenshot, &boxScreenshot,
-                                           &unitsScreenshot, &logScreenshot, &model, &editorMode, &openWindows, &stalls})
+                                           &unitsScreenshot, &unitsBatchScreenshot, &logScreenshot, &model, &editorMode, &openWindows, &stalls})
             hidden->setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOptions({unit, screenshot, editorScreenshot, setupScreenshot, boxScreenshot, unitsScreenshot,
-                           logScreenshot, model, editorMode, openWindows, stalls});
+                           unitsBatchScreenshot, logScreenshot, model, editorMode, openWindows, stalls});
     }
 };
 
@@ -186,11 +189,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption &shot = editorShot ? demo.editorScreenshot
                                      : setupShot ? demo.setupScreenshot
                                                  : demo.screenshot;
-    const bool unitsShot = parser.isSet(demo.unitsScreenshot);
-    const bool satelliteShot = unitsShot || parser.isSet(demo.logScreenshot);
+    const Satellite satellite = parser.isSet(demo.unitsBatchScreenshot) ? Satellite::UnitsBatch
+                                : parser.isSet(demo.unitsScreenshot)    ? Satellite::Units
+                                                                        : Satellite::Log;
+    const QCommandLineOption &satelliteOption = satellite == Satellite::UnitsBatch ? demo.unitsBatchScreenshot
+                                                : satellite == Satellite::Units    ? demo.unitsScreenshot
+                                                                                   : demo.logScreenshot;
+    const bool satelliteShot = parser.isSet(satelliteOption);
     if (satelliteShot)
-        shootSatelliteOnLink(session, windows.monitor, unitsShot,
-                             parser.value(unitsShot ? demo.unitsScreenshot : demo.logScreenshot));
+        shootSatelliteOnLink(session, windows.monitor, satellite, parser.value(satelliteOption));
     watchFirstLink(session, windows.monitor, shown, address->unit, satelliteShot ? QString() : parser.value(shot),
                    parser.value(demo.editorMode));
     if (parser.isSet(demo.openWindows))

@@ -29,35 +29,16 @@ int readFailed(UnitFault fault)
 // Reads the clips the list names into `folder`: CtlDone, or the failure already told.
 int backUpClips(CtlSession &session, UnitBackup &backup, const QString &folder)
 {
-    backup.withClips = true;
-    const std::optional<QByteArray> listBytes = backup.file(audioListFileName);
-    if (!listBytes)
-        return CtlDone; // no list, no clips
-    const AudioListRead list = parseAudioListBytes(*listBytes, audioListFileName);
-    if (!list.error.isEmpty())
-        return failWith(list.error + "; no backup written", CtlNoUsableAnswer);
     if (!QDir().mkpath(folder))
         return failWith("cannot create " + folder, CtlNoUsableAnswer);
-    for (int n = 1; n <= maxClipNumber; ++n) {
-        if (!list.list.isPresent(n))
-            continue;
-        session.link.pause(session.timing.jobSwitchPauseMs);
-        const QString name = clipFileName(n);
-        const TransferResult read = session.transfer.ReadSdFile(name.toLatin1());
-        if (absentOnUnit(read)) {
-            printLine(stderr, "zorctl: the unit would not send clip " + name + "; it is recorded as missing");
-            backup.clips.append({n, false});
-            continue;
-        }
-        if (!read.ok())
-            return readFailed(readFault(name, read));
-        const QByteArray bytes(reinterpret_cast<const char *>(session.transfer.ReceiveBuffer.get()), read.bytes);
-        if (const QString error = writeFileAtomically(QDir(folder).filePath(name), bytes); !error.isEmpty())
-            return failWith(error, CtlNoUsableAnswer);
-        backup.clips.append({n, true, bytes.size(),
-                             quint32(byteSum(reinterpret_cast<const std::uint8_t *>(bytes.constData()), bytes.size()))});
-    }
-    return CtlDone;
+    QStringList missing;
+    const UnitFault fault = readClips(
+        session.link, session.transfer, backup,
+        [&](int number, const QByteArray &bytes) { return writeFileAtomically(QDir(folder).filePath(clipFileName(number)), bytes); },
+        missing);
+    for (const QString &name : missing)
+        printLine(stderr, "zorctl: the unit would not send clip " + name + "; it is recorded as missing");
+    return fault.failed() ? readFailed(fault) : CtlDone;
 }
 
 int backUp(const CtlOptions &options, const BackupOptions &given)

@@ -4,6 +4,7 @@
 #include "FileTransfer.h"
 #include "LinkEvents.h"
 #include "UnitRead.h"
+#include "ZorctlChild.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -12,7 +13,7 @@
 #include <vector>
 
 // Exit statuses of zorctl.
-enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3 };
+enum CtlExit { CtlDone = 0, CtlNoUsableAnswer = 1, CtlUsage = 2, CtlNoConnection = 3, CtlDiffers = 5 };
 
 // What every command line shares: the unit's address and the output form.
 struct CtlOptions {
@@ -20,9 +21,6 @@ struct CtlOptions {
     bool json = false;
     std::vector<std::string> siteAddresses; // a site report's units, when more than the one address
 };
-
-// Opens the stderr line about a request the unit did not confirm; a fleet run takes it as a result of its own.
-inline const QString NotConfirmedPrefix = QStringLiteral("zorctl: not confirmed: ");
 
 void printLine(std::FILE *stream, const QString &line);
 // One compact JSON line on stdout.

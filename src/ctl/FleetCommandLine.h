@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZorctlChild.h"
+
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -7,7 +9,6 @@
 
 // Exit status when one or more units of a fleet run failed.
 constexpr int CtlUnitsFailed = 4;
-constexpr int DefaultFleetJobs = 8;
 
 // A command line that names several units: the units, and what each one's own zorctl gets.
 struct FleetCommandLine {

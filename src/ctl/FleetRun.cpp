@@ -26,6 +26,7 @@ struct UnitRun {
     bool finished = false;
     bool ok = false;           // its zorctl exited 0
     bool notConfirmed = false; // the unit did not confirm a request: neither done nor plainly failed
+    bool differs = false;      // a comparison found the unit unlike its file: no failure
     QString message;
     QJsonValue result{QJsonValue::Undefined};
 };
@@ -40,13 +41,23 @@ QStringList commandWords(const QStringList &arguments)
     return words;
 }
 
+// diff, restore --check and restore --changed-only: each unit compared with a file.
+bool comparing(const QStringList &arguments)
+{
+    const QString command = commandWords(arguments).value(0);
+    return command == "diff"
+           || (command == "restore" && (arguments.contains("--check") || arguments.contains("--changed-only")));
+}
+
 QString refusedCommand(const FleetCommandLine &line)
 {
     const QStringList words = commandWords(line.unitArguments);
     const QString command = words.value(0);
-    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup", "report"};
+    static const QStringList several{"set", "wifi-mode", "reset-defaults", "reboot", "firmware", "info", "status", "backup", "diff", "report"};
     if (command.isEmpty())
         return QStringLiteral("give a command to run on the units");
+    if (command == "restore" && comparing(line.unitArguments))
+        return {};
     if (!several.contains(command) && !(command == "project" && words.value(1) == "write"))
         return (command == "project" ? "project " + words.value(1) : command).trimmed() + " runs on one unit at a time";
     if (command == "backup" && line.addresses.size() > 1) {
@@ -60,57 +71,50 @@ QString refusedCommand(const FleetCommandLine &line)
     return {};
 }
 
-const QString OwnPrefix = QStringLiteral("zorctl: ");
-
-QString withoutBullet(QString line)
+// The groups of a comparison's JSON result in `state`: diff's that differ, restore's by their state.
+QStringList groupsIn(const QJsonValue &result, const QString &state)
 {
-    if (line.startsWith(OwnPrefix))
-        line = line.mid(OwnPrefix.size());
-    // The setup runner's lines open with the window's ". " bullet.
-    while (line.startsWith(u'.') || line.startsWith(u' '))
-        line = line.mid(1);
-    return line;
+    QStringList groups;
+    for (const QJsonValue group : result["groups"].toArray())
+        if (group["state"] == state || (state == "differs" && group["differs"].toBool()))
+            groups << group["group"].toString();
+    return groups;
 }
 
-// The last line a failed run wrote to stderr, as the reason.
-QString reasonOf(const QStringList &stderrLines, int exitCode)
+// What a comparing run's unit line says, from its JSON result.
+QString comparisonMessage(const QStringList &arguments, const QJsonValue &result)
 {
-    return stderrLines.isEmpty() ? QStringLiteral("exit status %1").arg(exitCode) : withoutBullet(stderrLines.last().trimmed());
+    const QString command = commandWords(arguments).value(0);
+    const QString state = command == "diff" ? QStringLiteral("differs")
+                          : arguments.contains("--check") ? QStringLiteral("would change")
+                                                          : QStringLiteral("changed");
+    const QStringList groups = groupsIn(result, state);
+    if (groups.isEmpty())
+        return command == "diff" ? QStringLiteral("same") : QStringLiteral("unchanged");
+    return state + ": " + groups.join(", ");
 }
 
-// The last of its own lines that opens with `prefix`.
-QString lastLine(const QStringList &stderrLines, const QString &prefix)
-{
-    for (auto it = stderrLines.crbegin(); it != stderrLines.crend(); ++it)
-        if (it->startsWith(prefix))
-            return it->trimmed();
-    return {};
-}
-
-void conclude(UnitRun &run)
+void conclude(UnitRun &run, const QStringList &arguments)
 {
     QProcess &process = *run.process;
     const QByteArray out = process.readAllStandardOutput();
     const QStringList err = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     run.finished = true;
     const bool normal = process.exitStatus() == QProcess::NormalExit;
-    run.ok = normal && process.exitCode() == CtlDone;
-    const QString notConfirmed = normal ? lastLine(err, NotConfirmedPrefix) : QString();
-    run.notConfirmed = !notConfirmed.isEmpty();
-    if (run.notConfirmed) {
-        run.message = "not confirmed: " + notConfirmed.mid(NotConfirmedPrefix.size());
-    } else if (!run.ok) {
-        run.message = normal ? reasonOf(err, process.exitCode()) : QStringLiteral("zorctl crashed");
-    } else {
-        // A run that succeeded may still have noted something, such as a delete the unit refused.
-        const QString note = withoutBullet(lastLine(err, OwnPrefix));
-        run.message = note.isEmpty() ? QStringLiteral("done") : "done (" + note + ")";
-    }
+    const bool compares = comparing(arguments);
+    const ChildRunEnd end = childRunEnd(normal, process.exitCode(), err,
+                                        compares ? QList<int>{CtlDone, CtlDiffers} : QList<int>{CtlDone});
+    run.differs = compares && normal && process.exitCode() == CtlDiffers;
+    run.ok = end.ok;
+    run.notConfirmed = end.notConfirmed;
+    run.message = end.message; // a comparison's comes from its result, below
     const QJsonDocument document = QJsonDocument::fromJson(out.trimmed());
     if (document.isObject())
         run.result = document.object();
     else if (document.isArray())
         run.result = document.array();
+    if (run.ok && comparing(arguments))
+        run.message = comparisonMessage(arguments, run.result);
     run.process.reset();
 }
 
@@ -173,6 +177,9 @@ bool rehearse(const FleetCommandLine &line)
 QStringList unitCommandLine(const FleetCommandLine &line, const QString &address)
 {
     QStringList arguments{"--address", address};
+    // A comparison's unit line is made from its JSON result.
+    if (comparing(line.unitArguments) && !line.unitArguments.contains("--json"))
+        arguments << "--json";
     for (QString argument : line.unitArguments)
         arguments << argument.replace(AddressField, address);
     return arguments;
@@ -216,7 +223,7 @@ int runFleet(const FleetCommandLine &line)
             UnitRun &run = runs[index];
             run.process = std::make_unique<QProcess>();
             QObject::connect(run.process.get(), &QProcess::finished, &loop, [&, index] {
-                conclude(runs[index]);
+                conclude(runs[index], line.unitArguments);
                 onDone();
             });
             QObject::connect(run.process.get(), &QProcess::errorOccurred, &loop, [&, index](QProcess::ProcessError error) {
@@ -236,9 +243,10 @@ int runFleet(const FleetCommandLine &line)
     loop.exec();
 
     QStringList failed, notConfirmed;
-    bool anyFailed = false;
+    bool anyFailed = false, anyDiffers = false;
     for (const UnitRun &run : runs) {
         anyFailed = anyFailed || !run.ok;
+        anyDiffers = anyDiffers || run.differs;
         if (run.notConfirmed)
             notConfirmed << run.address;
         else if (!run.ok)
@@ -252,5 +260,5 @@ int runFleet(const FleetCommandLine &line)
                               .arg(total)
                               .arg(notConfirmed.join(", ")));
     // A unit left unconfirmed by a restarting command exited 0 and is no failure.
-    return anyFailed ? CtlUnitsFailed : CtlDone;
+    return anyFailed ? CtlUnitsFailed : anyDiffers ? CtlDiffers : CtlDone;
 }

@@ -1,5 +1,7 @@
 #include "ProgressLine.h"
 
+#include "ZorctlChild.h"
+
 #include <QtGlobal>
 #include <cstdio>
 #ifdef Q_OS_WIN
@@ -28,9 +30,35 @@ void ProgressLine::clear()
 
 void ProgressLine::show(int done, int total)
 {
+    if (forParent) {
+        const int percent = total > 0 ? int(qint64(done) * 100 / total) : 0;
+        if (percent == lastPercent_)
+            return;
+        lastPercent_ = percent;
+        std::fprintf(stderr, "%s%d %d\n", ProgressLinePrefix.toLatin1().constData(), done, total);
+        std::fflush(stderr);
+        return;
+    }
     if (!terminal_)
         return;
     std::fprintf(stderr, "\r%d of %d %s done", done, total, what_.toLocal8Bit().constData());
     std::fflush(stderr);
     shown_ = true;
+}
+
+void ProgressLineGauge::startProgress(int maximum)
+{
+    maximum_ = maximum;
+    line_.show(0, maximum_);
+}
+
+void ProgressLineGauge::setProgress(int progress)
+{
+    line_.show(progress, maximum_);
+}
+
+void ProgressLineGauge::finishProgress(bool completed)
+{
+    (void)completed;
+    line_.clear();
 }

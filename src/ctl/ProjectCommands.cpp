@@ -7,6 +7,7 @@
 #include "EditorFiles.h"
 #include "Mp3Check.h"
 #include "NoDialogs.h"
+#include "ProgressLine.h"
 #include "ProjectStore.h"
 #include "RequestTexts.h"
 #include "UnitTexts.h"
@@ -169,17 +170,38 @@ void printStep(const ConfigurationStep &step)
         note(text.error);
 }
 
-int writeProject(const CtlOptions &options, const std::string &folder)
+// With `check`, the project is checked as a write checks it, and nothing is sent: 0 when it would go, else 2.
+int writeProject(const CtlOptions &options, const std::string &folder, bool check)
 {
     CtlProject project(folder);
-    if (const QString error = project.open(); !error.isEmpty())
-        return fail(error);
+    if (const QString error = project.open(); !error.isEmpty()) {
+        note(error);
+        return check ? CtlUsage : CtlNoUsableAnswer;
+    }
     if (!project.store().tableDamage().isEmpty())
         return CtlUsage; // named when it opened
     CtlSession session(options);
     DeviceConfiguration device(project.store(), session.transfer);
-    device.onStep = printStep;
+    if (check) {
+        device.onStep = printStep;
+        const DeviceWriteResult result = device.checkWrite(project.shown().rows, project.shown().mode);
+        if (!result.error.isEmpty())
+            note(result.error);
+        return result.error.isEmpty() && result.missing.isEmpty() ? int(CtlDone) : int(CtlUsage);
+    }
+    // Files started less one are done: the table, the list, then each clip.
+    ProgressLine progress(QStringLiteral("files"));
+    int files = 2, started = 0;
+    for (int n = 1; n <= maxClipNumber; ++n)
+        files += project.store().audioList().isPresent(n) ? 1 : 0;
+    device.onStep = [&](const ConfigurationStep &step) {
+        progress.clear();
+        printStep(step);
+        if (step.kind == ConfigurationStep::WritingFile || step.kind == ConfigurationStep::SendingClip)
+            progress.show(started++, files);
+    };
     const DeviceWriteResult result = device.writeDevice(project.shown().rows, project.shown().mode);
+    progress.clear();
     if (!result.error.isEmpty())
         return fail(result.error);
     if (!result.missing.isEmpty())
@@ -228,15 +250,6 @@ int readProject(const CtlOptions &options, const std::string &folder)
                                                     {project.folder() + audioListFileName, list.bytes}});
         !error.isEmpty())
         return fail(error);
-    printLine(stdout, "done");
-    return CtlDone;
-}
-
-int sendToUnit(const CtlOptions &options, const std::function<ExchangeResult(DeviceLink &)> &send)
-{
-    CtlSession session(options);
-    if (const int failed = session.exitFor(send(session.link)))
-        return failed;
     printLine(stdout, "done");
     return CtlDone;
 }
@@ -360,28 +373,11 @@ void addProjectCommands(CLI::App &app, const CtlOptions &options, int &exitCode)
 
     auto *write = project->add_subcommand("write", "Write the project to the unit: table, list, clips, then \"written\"");
     addFolder(write);
-    write->callback([&exitCode, &options, folder] { exitCode = writeProject(options, *folder); });
+    auto checkOnly = std::make_shared<bool>(false);
+    write->add_flag("--check", *checkOnly, "Check DIR as a write would and send nothing: exit 0 when it would be written");
+    write->callback([&exitCode, &options, folder, checkOnly] { exitCode = writeProject(options, *folder, *checkOnly); });
 
     auto *read = project->add_subcommand("read", "Read the unit's plist.cfg and m3fn.txt into DIR");
     addFolder(read);
     read->callback([&exitCode, &options, folder] { exitCode = readProject(options, *folder); });
-
-    auto *play = app.add_subcommand("play", "Play clip N on the unit");
-    play->add_option("N", *clipNumber, "Clip number")->required()->check(CLI::Range(1, maxClipNumber));
-    play->callback([&exitCode, &options, clipNumber] {
-        exitCode = sendToUnit(options, [&](DeviceLink &link) { return link.playClip(std::uint8_t(*clipNumber)); });
-    });
-    app.add_subcommand("stop", "Stop playback on the unit")->callback([&exitCode, &options] {
-        exitCode = sendToUnit(options, [](DeviceLink &link) { return link.stopPlayback(); });
-    });
-    auto inputCode = std::make_shared<int>(0);
-    auto *testInput = app.add_subcommand("test-input", "Start the unit's test loop for an input code");
-    testInput->add_option("CODE", *inputCode, "1 to 32: the input's bit in modes 0-3, its code in modes 4-7 (DI6: 32)")
-        ->required()->check(CLI::Range(1, 32));
-    testInput->callback([&exitCode, &options, inputCode] {
-        exitCode = sendToUnit(options, [&](DeviceLink &link) { return link.channelTest(true, std::uint8_t(*inputCode)); });
-    });
-    app.add_subcommand("test-stop", "Stop the unit's input test loop")->callback([&exitCode, &options] {
-        exitCode = sendToUnit(options, [](DeviceLink &link) { return link.channelTest(false, 0); });
-    });
 }

@@ -12,7 +12,8 @@
 #include "SetupRunner.h"
 #include "SingleByteText.h"
 #include "StaticAddressPlan.h"
-#include "UnitBackup.h"
+#include "DiffCommands.h"
+#include "UnitDiff.h"
 #include "UnitCommandPlans.h"
 #include "UnitTexts.h"
 #include "WifiCredentialsPlans.h"
@@ -25,14 +26,14 @@
 
 namespace {
 
-const QStringList RestoreGroups{"network", "location", "modbus", "alarm", "wifi-mode"};
 // The unit reports at most this many key bytes, though it takes keys of up to 16.
 constexpr qsizetype ReportedKeyBytes = 14;
-constexpr qint64 BackupFileLimit = 64 * 1048576;
 
 struct RestoreOptions {
     std::string file;
     std::vector<std::string> only;
+    bool changedOnly = false;
+    bool check = false; // compare only
 };
 
 // Confirmations are taken; every box's text goes to stderr, stdout keeps the result.
@@ -54,12 +55,11 @@ struct Clip {
     QString path;
 };
 
-// One group's plan, or the part of a group that only one model has.
+// One part's plan.
 struct GroupPlan {
-    QString group;
-    SetupPlan plan; // "alarm" has no plan of the setup window's
-    std::uint8_t model = 0; // the model that has this part; 0: every model
-    QString part{};         // its name, for a unit of another model
+    BackupPart part;
+    SetupPlan plan; // the alarm has no plan of the setup window's
+    QString group() const { return groupOf(part); }
 };
 
 // What a restore will do, fully checked.
@@ -83,71 +83,44 @@ QString addressText(const std::array<std::uint8_t, 4> &octets)
     return dottedAddress(octets);
 }
 
-bool take(RestoreWork &work, const QString &group, const SetupResult &result, std::uint8_t model = 0,
-          const QString &part = {})
+bool take(RestoreWork &work, BackupPart part, const SetupResult &result)
 {
     if (result.error) {
-        work.error = group + ": " + result.error->text.trimmed();
+        work.error = groupOf(part) + ": " + result.error->text.trimmed();
         return false;
     }
-    work.plans.append({group, result.plan, model, part});
+    work.plans.append({part, result.plan});
     return true;
 }
 
-bool planNetwork(const UnitBackup &b, RestoreWork &work)
+// A key that fills the reported field may have been cut: writing it would lock the unit out.
+bool keyCut(int keyType, const QByteArray &key, const char *which, RestoreWork &work)
 {
-    // A key that fills the reported field may have been cut: writing it would lock the unit out.
-    for (const auto &[keyType, key, which] : {std::tuple{b.apKeyType, b.apKey, "access-point"},
-                                              std::tuple{b.stationKeyType, b.stationKey, "station"}})
-        if (keyType != 0 && key.size() >= ReportedKeyBytes) {
-            work.error = QStringLiteral("network: the %1 key fills the %2 bytes the unit reports and may be cut "
-                                        "short; set it with zorctl set and restore the other groups with --only")
-                             .arg(which)
-                             .arg(ReportedKeyBytes);
-            return false;
-        }
-    // The setup rules cannot write an empty SSID: a network the unit did not have stays as it is.
-    if (b.apSsid.isEmpty())
-        work.skipped << QStringLiteral("the access point (the unit reported no SSID for it)");
-    else if (!take(work, "network", planAccessPoint(credentials(b.apSsid, b.apKeyType, b.apKey, false))))
+    if (keyType == 0 || key.size() < ReportedKeyBytes)
         return false;
-    if (b.stationSsid.isEmpty())
-        work.skipped << QStringLiteral("the station network (the unit reported no SSID for it)");
-    else if (!take(work, "network", planStation(credentials(b.stationSsid, b.stationKeyType, b.stationKey, true))))
-        return false;
-    const StaticAddressInput address{b.staticIpUsed, addressText(b.staticIp), addressText(b.subnetMask),
-                                     addressText(b.gateway)};
-    return take(work, "network", planStaticAddress(address));
+    work.error = QStringLiteral("network: the %1 key fills the %2 bytes the unit reports and may be cut "
+                                "short; set it with zorctl set and restore the other groups with --only")
+                     .arg(which)
+                     .arg(ReportedKeyBytes);
+    return true;
 }
 
-bool planModbus(const UnitBackup &b, RestoreWork &work)
+bool planModbusRtuRecord(const UnitBackup &b, RestoreWork &work)
 {
-    if (!take(work, "modbus", planModbusTcp(QString::number(b.modbusPort), QString::number(b.modbusIdleTimeout)),
-              ModelZor06, QStringLiteral("the Modbus TCP settings")))
-        return false;
-    const std::optional<QByteArray> record = b.file("RTU.CFG");
-    if (!record)
-        return true;
-    const QStringList fields = fromSingleByte(*record).split(u',');
+    const QStringList fields = fromSingleByte(*b.file("RTU.CFG")).split(u',');
     if (fields.size() != 5) {
         work.error = QStringLiteral("modbus: the backup's RTU.CFG is not five comma-separated fields");
         return false;
     }
     work.rtuRecord = true;
-    return take(work, "modbus", planModbusRtu({fields[0], fields[1], fields[2], fields[3], fields[4]}), ModelZor04Rtu,
-                QStringLiteral("the Modbus RTU settings (RTU.CFG)"));
+    return take(work, BackupPart::ModbusRtu, planModbusRtu({fields[0], fields[1], fields[2], fields[3], fields[4]}));
 }
 
 bool planAlarm(const UnitBackup &b, const QString &backupFile, RestoreWork &work)
 {
-    const std::optional<QByteArray> table = b.file("plist.cfg"), list = b.file("m3fn.txt");
-    if (!table || !list) {
-        work.skipped << QStringLiteral("alarm (the backup holds no plist.cfg and m3fn.txt)");
-        return true;
-    }
-    work.plans.append({QStringLiteral("alarm"), SetupPlan{}});
-    work.alarmTable = *table;
-    work.audioList = *list;
+    work.plans.append({BackupPart::Alarm, SetupPlan{}});
+    work.alarmTable = *b.file("plist.cfg");
+    work.audioList = *b.file("m3fn.txt");
     const QDir folder(QFileInfo(backupFile).absoluteDir().filePath(b.clipFolder));
     for (const BackupClip &clip : b.clips) {
         if (!clip.saved)
@@ -165,27 +138,47 @@ bool planAlarm(const UnitBackup &b, const QString &backupFile, RestoreWork &work
     return true;
 }
 
+bool planPart(const UnitBackup &b, BackupPart part, const QString &backupFile, RestoreWork &work)
+{
+    switch (part) {
+    case BackupPart::AccessPoint:
+        return !keyCut(b.apKeyType, b.apKey, "access-point", work)
+               && take(work, part, planAccessPoint(credentials(b.apSsid, b.apKeyType, b.apKey, false)));
+    case BackupPart::Station:
+        return !keyCut(b.stationKeyType, b.stationKey, "station", work)
+               && take(work, part, planStation(credentials(b.stationSsid, b.stationKeyType, b.stationKey, true)));
+    case BackupPart::StaticAddress:
+        return take(work, part, planStaticAddress({b.staticIpUsed, addressText(b.staticIp), addressText(b.subnetMask),
+                                                   addressText(b.gateway)}));
+    case BackupPart::Location:
+        return take(work, part, planLocation(fromSingleByte(b.location)));
+    case BackupPart::ModbusTcp:
+        return take(work, part, planModbusTcp(QString::number(b.modbusPort), QString::number(b.modbusIdleTimeout)));
+    case BackupPart::ModbusRtu:
+        return planModbusRtuRecord(b, work);
+    case BackupPart::Alarm:
+        return planAlarm(b, backupFile, work);
+    case BackupPart::WifiMode:
+        break;
+    }
+    work.plans.append({part, planWifiMode(b.accessPointMode)});
+    return true;
+}
+
 RestoreWork planRestore(const UnitBackup &b, const QString &backupFile, const QStringList &groups)
 {
     RestoreWork work;
-    for (const QString &group : RestoreGroups) {
+    for (const QString &group : BackupGroups) {
         if (!groups.contains(group))
             continue;
-        bool ok = true;
-        if (group == "network")
-            ok = planNetwork(b, work);
-        else if (group == "location" && b.location.isEmpty())
-            work.skipped << QStringLiteral("location (the unit had none; the setup rules cannot clear one)");
-        else if (group == "location")
-            ok = take(work, group, planLocation(fromSingleByte(b.location)));
-        else if (group == "modbus")
-            ok = planModbus(b, work);
-        else if (group == "alarm")
-            ok = planAlarm(b, backupFile, work);
-        else
-            work.plans.append({group, planWifiMode(b.accessPointMode)});
-        if (!ok)
-            break;
+        for (const BackupPart part : partsOf(group)) {
+            if (!b.holds(part) || partHoldsNothing(part, b))
+                continue;
+            if (const QString why = partLeftOut(part, b); !why.isEmpty())
+                work.skipped << why;
+            else if (!planPart(b, part, backupFile, work))
+                return work;
+        }
     }
     return work;
 }
@@ -198,12 +191,11 @@ void leaveOutOtherModels(RestoreWork &work, const UnitBackup &backup, const Devi
         printLine(stderr, "zorctl: note: the backup is of " + backup.model + " " + backup.mac + "; writing it onto "
                               + UnitTexts::modelName(target) + " " + mac);
     for (qsizetype i = work.plans.size() - 1; i >= 0; --i) {
-        const GroupPlan &plan = work.plans[i];
-        if (plan.model == 0 || plan.model == target.modelCode)
+        const QString why = partNotOnModel(work.plans[i].part, target.modelRecognised ? target.modelCode : 0);
+        if (why.isEmpty())
             continue;
-        work.skipped.prepend(plan.part + (target.modelRecognised ? ": a " + UnitTexts::modelName(target) + " has none"
-                                                          : QStringLiteral(": the unit's model was not recognised")));
-        if (plan.model == ModelZor04Rtu)
+        work.skipped.prepend(why);
+        if (work.plans[i].part == BackupPart::ModbusRtu)
             work.rtuRecord = false;
         work.plans.removeAt(i);
     }
@@ -234,15 +226,10 @@ int writeAlarm(CtlSession &session, const RestoreWork &work)
 int restore(const CtlOptions &options, const RestoreOptions &given)
 {
     const QString file = QString::fromLocal8Bit(given.file.c_str());
-    const FileRead read = readFileUpTo(file, BackupFileLimit);
-    if (!read.error.isEmpty())
-        return failWith(read.error, CtlUsage);
-    if (read.bytes.size() > BackupFileLimit)
-        return failWith(file + " is too large to be a backup", CtlUsage);
     QString error;
-    const std::optional<UnitBackup> backup = readBackup(read.bytes, error);
+    const std::optional<UnitBackup> backup = loadBackup(file, error);
     if (!backup)
-        return failWith(file + ": " + error + "; nothing was sent", CtlUsage);
+        return failWith(error + "; nothing was sent", CtlUsage);
 
     QStringList groups;
     for (const std::string &group : given.only)
@@ -254,19 +241,34 @@ int restore(const CtlOptions &options, const RestoreOptions &given)
         return failWith(work.error + "; nothing was sent", CtlUsage);
 
     CtlSession session(options);
-    if (const int failed = session.readDeviceInformation())
+    const bool compared = given.changedOnly || given.check;
+    std::optional<UnitComparison> comparison;
+    if (compared) {
+        const UnitRead unit = readUnitToCompare(session.link, session.transfer, *backup);
+        if (unit.fault.failed())
+            return CtlSession::exitFor(unit.fault);
+        comparison = compareUnit(unit.backup, *backup, false);
+    } else if (const int failed = session.readDeviceInformation()) {
         return failed;
+    }
     leaveOutOtherModels(work, *backup, session.status);
+    if (compared) {
+        work.plans.removeIf([&](const GroupPlan &plan) { return !comparison->partDiffers(plan.part); });
+        if (comparison->partDiffers(BackupPart::WifiMode) && !groups.contains("wifi-mode"))
+            work.skipped << QStringLiteral("the Wi-Fi mode differs; it restarts the unit, so it is restored only with --only wifi-mode");
+    }
     if (work.rtuRecord && !session.status.sdPresent)
         return failWith(QStringLiteral("the unit reports no SD card, so RTU.CFG cannot be restored; nothing was sent"),
                         CtlNoUsableAnswer);
+    if (given.check)
+        return reportCheck(options, groups, *comparison, work.skipped);
 
     RestoreDialogs dialogs;
     auto toStderr = [](const QString &line) { printLine(stderr, line); };
     SetupRunner runner(session.transfer, dialogs, {.monitor = toStderr, .setup = {}});
     QStringList restored;
     for (const GroupPlan &entry : work.plans) {
-        const QString &group = entry.group;
+        const QString group = entry.group();
         // One group after another, spaced as the setup window spaces its own file writes.
         if (!restored.isEmpty())
             session.link.pause(session.timing.configFilePauseMs);
@@ -278,9 +280,12 @@ int restore(const CtlOptions &options, const RestoreOptions &given)
             restored << group;
     }
 
-    const QString reboot = QStringLiteral("reboot the unit for the restored settings to take effect");
     for (const QString &skip : work.skipped)
         printLine(stderr, "zorctl: not restored: " + skip);
+    const QString reboot = restored.isEmpty() ? QStringLiteral("nothing needed restoring")
+                                              : QStringLiteral("reboot the unit for the restored settings to take effect");
+    if (compared)
+        return reportChanges(options, groups, *comparison, restored, work.skipped, reboot);
     if (options.json)
         printJson({{"restored", QJsonArray::fromStringList(restored)}, {"skipped", QJsonArray::fromStringList(work.skipped)},
                    {"message", reboot}});
@@ -290,6 +295,11 @@ int restore(const CtlOptions &options, const RestoreOptions &given)
 }
 
 } // namespace
+
+QString restoreRefusal(const UnitBackup &backup, const QString &file)
+{
+    return planRestore(backup, file, BackupGroups).error;
+}
 
 void addRestoreCommand(CLI::App &app, const CtlOptions &options, int &exitCode)
 {
@@ -301,5 +311,9 @@ void addRestoreCommand(CLI::App &app, const CtlOptions &options, int &exitCode)
                      "Restore only these groups: network, location, modbus, alarm; wifi-mode (restarts the unit) "
                      "only when named")
         ->check(CLI::IsMember({"network", "location", "modbus", "alarm", "wifi-mode"}));
+    auto *changedOnly = restoreCommand->add_flag("--changed-only", given->changedOnly,
+                                                 "Read the unit first and write only the groups that differ");
+    restoreCommand->add_flag("--check", given->check, "Read the unit and say which groups would change; send nothing")
+        ->excludes(changedOnly);
     restoreCommand->callback([&, given] { exitCode = restore(options, *given); });
 }

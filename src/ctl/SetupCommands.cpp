@@ -5,6 +5,7 @@
 #include "LocationPlan.h"
 #include "ModbusRtuPlan.h"
 #include "ModbusTcpPlan.h"
+#include "ProgressLine.h"
 #include "SetupRunner.h"
 #include "StaticAddressPlan.h"
 #include "TerminalDialogs.h"
@@ -58,6 +59,8 @@ int runPlan(const CtlOptions &options, const SetupPlan &plan, const QString &cho
     if (prepare)
         if (const int failed = prepare(session))
             return failed;
+    ProgressLineGauge gauge;
+    session.transfer.flashGauge = &gauge;
     TerminalDialogs dialogs(chosenFile);
     auto toStderr = [](const QString &line) { printLine(stderr, line); };
     SetupRunner runner(session.transfer, dialogs,

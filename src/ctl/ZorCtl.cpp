@@ -2,9 +2,11 @@
 
 #include "BackupCommands.h"
 #include "CtlSession.h"
+#include "DiffCommands.h"
 #include "DiscoverCommand.h"
 #include "FleetRun.h"
 #include "FileCommands.h"
+#include "ProgressLine.h"
 #include "ProjectCommands.h"
 #include "ReportCommand.h"
 #include "SetupCommands.h"
@@ -26,6 +28,9 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
     app.add_option("--hosts", "A file of unit addresses, one a line (# comments): run the command on each")
         ->type_name("FILE");
     app.add_option("--jobs", "Units in flight at a time with --hosts or several --address (default 8)")->type_name("N");
+    app.add_flag_callback("--progress-lines", [] { ProgressLine::forParent = true; },
+                          "Progress as \"progress DONE TOTAL\" lines on stderr, for a program that runs zorctl")
+        ->trigger_on_parse();
     app.get_formatter()->column_width(32); // keeps "--address TEXT=192.168.77.1" apart from its text, here and in the man page
     app.require_subcommand(1);
     app.fallthrough();
@@ -33,8 +38,10 @@ void describeZorCtl(CLI::App &app, CtlOptions &options, int &exitCode)
     addSetupCommands(app, options, exitCode);
     addFileCommands(app, options, exitCode);
     addProjectCommands(app, options, exitCode);
+    addPlaybackCommands(app, options, exitCode);
     addDiscoverCommand(app, options, exitCode);
     addBackupCommands(app, options, exitCode);
+    addDiffCommands(app, options, exitCode);
     addReportCommand(app, options, exitCode);
 }
 

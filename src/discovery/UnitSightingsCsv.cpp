@@ -19,14 +19,17 @@ QString textField(const QString &text)
 
 } // namespace
 
-QString sightingsCsv(const QList<UnitSighting> &sightings)
+QString sightingsCsv(const QList<UnitSighting> &sightings, const QHash<QString, QString> &results)
 {
-    QString csv = QStringLiteral("address,model,mac,location,firmware,sd,rssi,wifiMode\n");
+    QString csv = QStringLiteral("address,model,mac,location,firmware,sd,rssi,wifiMode");
+    csv += results.isEmpty() ? QStringLiteral("\n") : QStringLiteral(",result\n");
     for (const UnitSighting &unit : sightings) {
         const QStringList fields = {textField(unit.address), textField(unit.model), textField(unit.mac),
                                     textField(unit.location), textField(unit.firmware), textField(unit.sd),
                                     unit.rssi != 0 ? QString::number(unit.rssi) : QString(), textField(unit.wifiMode)};
-        csv += fields.join(u',') + u'\n';
+        csv += fields.join(u',');
+        // A failure's reason quotes the unit's words: it gets the same care as a location.
+        csv += results.isEmpty() ? QStringLiteral("\n") : u',' + textField(results.value(unit.address)) + u'\n';
     }
     return csv;
 }

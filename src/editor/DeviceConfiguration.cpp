@@ -161,7 +161,7 @@ bool DeviceConfiguration::writeClip(const QString &path, DeviceWriteResult &resu
     return failedFile(path, written, result);
 }
 
-DeviceWriteResult DeviceConfiguration::writeDevice(const InputRows &rows, int alarmMode)
+DeviceWriteResult DeviceConfiguration::checkWrite(const InputRows &rows, int alarmMode)
 {
     DeviceWriteResult result;
     // A table built on a damaged one would replace the unit's with whatever could be read.
@@ -190,7 +190,16 @@ DeviceWriteResult DeviceConfiguration::writeDevice(const InputRows &rows, int al
             }
         }
     }
+    return result;
+}
 
+DeviceWriteResult DeviceConfiguration::writeDevice(const InputRows &rows, int alarmMode)
+{
+    DeviceWriteResult result = checkWrite(rows, alarmMode);
+    if (!result.error.isEmpty() || !result.missing.isEmpty())
+        return result;
+    const AudioList &list = store_.audioList();
+    const QString activeDir = store_.directories().activeDir;
     if (!writeConfigurationFile(alarmTableFileName, store_.alarmTable().image(), result)
         || !writeConfigurationFile(audioListFileName, store_.audioListImage(), result))
         return result;

@@ -79,6 +79,8 @@ public:
     // before anything is sent. In the device job only clips waiting in the scratch folder
     // go, each removed there once the unit took it. A damaged table sends nothing.
     DeviceWriteResult writeDevice(const InputRows &rows, int alarmMode);
+    // What writeDevice checks before it sends anything; sends nothing. ok() when the write would go.
+    DeviceWriteResult checkWrite(const InputRows &rows, int alarmMode);
 
     EditorOutcome readDevice();
     EditorOutcome readAudioListFromDevice();

@@ -1,6 +1,7 @@
 #include "UnitBackup.h"
 
 #include "DeviceLink.h"
+#include "EditorFiles.h"
 #include "SingleByteText.h"
 #include "UnitTexts.h"
 
@@ -10,6 +11,7 @@
 namespace {
 
 const QString FormatName = QStringLiteral("zorwifi unit backup");
+constexpr qint64 BackupFileLimit = 64 * 1048576;
 
 QString addressText(const std::array<std::uint8_t, 4> &octets)
 {
@@ -124,33 +126,62 @@ UnitBackup backupOf(const DeviceStatus &status, const QString &address)
     return b;
 }
 
+QString groupOf(BackupPart part)
+{
+    switch (part) {
+    case BackupPart::AccessPoint:
+    case BackupPart::Station:
+    case BackupPart::StaticAddress:
+        return QStringLiteral("network");
+    case BackupPart::Location:
+        return QStringLiteral("location");
+    case BackupPart::ModbusTcp:
+    case BackupPart::ModbusRtu:
+        return QStringLiteral("modbus");
+    case BackupPart::Alarm:
+        return QStringLiteral("alarm");
+    case BackupPart::WifiMode:
+        break;
+    }
+    return QStringLiteral("wifi-mode");
+}
+
+QList<BackupPart> partsOf(const QString &group)
+{
+    QList<BackupPart> parts;
+    for (unsigned bit = 1; bit <= AllBackupParts; bit <<= 1)
+        if (groupOf(BackupPart(bit)) == group)
+            parts << BackupPart(bit);
+    return parts;
+}
+
 QJsonObject backupJson(const UnitBackup &b)
 {
     QJsonObject files;
     for (const auto &[name, content] : b.files)
         files[name] = content ? QJsonValue(QString::fromLatin1(content->toBase64())) : QJsonValue();
-    QJsonObject backup{
-        {"format", FormatName},
-        {"version", BackupFormatVersion},
-        {"identity", QJsonObject{{"model", b.model}, {"modelCode", b.modelCode}, {"mac", b.mac},
-                                 {"firmware", b.firmware}, {"address", b.address}}},
-        {"settings", QJsonObject{{"apSsid", fromSingleByte(b.apSsid)},
-                                 {"apKeyType", b.apKeyType},
-                                 {"apKey", fromSingleByte(b.apKey)},
-                                 {"stationSsid", fromSingleByte(b.stationSsid)},
-                                 {"stationKeyType", b.stationKeyType},
-                                 {"stationKey", fromSingleByte(b.stationKey)},
-                                 {"location", fromSingleByte(b.location)},
-                                 {"modbusPort", b.modbusPort},
-                                 {"modbusIdleTimeout", b.modbusIdleTimeout},
-                                 {"staticIpUsed", b.staticIpUsed},
-                                 {"staticIp", addressText(b.staticIp)},
-                                 {"subnetMask", addressText(b.subnetMask)},
-                                 {"gateway", addressText(b.gateway)},
-                                 {"wifiMode", wifiModeName(b.accessPointMode)}}},
-        {"files", files},
+    QJsonObject settings;
+    const auto put = [&](BackupPart part, std::initializer_list<std::pair<const char *, QJsonValue>> values) {
+        if (b.holds(part))
+            for (const auto &[key, value] : values)
+                settings[QLatin1String(key)] = value;
     };
-    if (b.withClips) {
+    put(BackupPart::AccessPoint, {{"apSsid", fromSingleByte(b.apSsid)}, {"apKeyType", b.apKeyType}, {"apKey", fromSingleByte(b.apKey)}});
+    put(BackupPart::Station, {{"stationSsid", fromSingleByte(b.stationSsid)},
+                              {"stationKeyType", b.stationKeyType},
+                              {"stationKey", fromSingleByte(b.stationKey)}});
+    put(BackupPart::Location, {{"location", fromSingleByte(b.location)}});
+    put(BackupPart::ModbusTcp, {{"modbusPort", b.modbusPort}, {"modbusIdleTimeout", b.modbusIdleTimeout}});
+    put(BackupPart::StaticAddress, {{"staticIpUsed", b.staticIpUsed},
+                                    {"staticIp", addressText(b.staticIp)},
+                                    {"subnetMask", addressText(b.subnetMask)},
+                                    {"gateway", addressText(b.gateway)}});
+    put(BackupPart::WifiMode, {{"wifiMode", wifiModeName(b.accessPointMode)}});
+    QJsonObject backup{{"format", FormatName}, {"version", BackupFormatVersion}, {"settings", settings}, {"files", files}};
+    if (!b.profile)
+        backup["identity"] = QJsonObject{{"model", b.model}, {"modelCode", b.modelCode}, {"mac", b.mac},
+                                         {"firmware", b.firmware}, {"address", b.address}};
+    if (b.withClips && b.holds(BackupPart::Alarm)) {
         QJsonArray clips;
         for (const BackupClip &clip : b.clips) {
             QJsonObject o{{"number", clip.number}, {"saved", clip.saved}};
@@ -164,6 +195,37 @@ QJsonObject backupJson(const UnitBackup &b)
     }
     return backup;
 }
+
+namespace {
+
+struct PartKeys {
+    BackupPart part;
+    QStringList settings, files;
+};
+
+const QList<PartKeys> KeysOfParts{
+    {BackupPart::AccessPoint, {"apSsid", "apKeyType", "apKey"}, {}},
+    {BackupPart::Station, {"stationSsid", "stationKeyType", "stationKey"}, {}},
+    {BackupPart::StaticAddress, {"staticIpUsed", "staticIp", "subnetMask", "gateway"}, {}},
+    {BackupPart::Location, {"location"}, {}},
+    {BackupPart::ModbusTcp, {"modbusPort", "modbusIdleTimeout"}, {}},
+    {BackupPart::ModbusRtu, {}, {"RTU.CFG"}},
+    {BackupPart::Alarm, {}, {"plist.cfg", "m3fn.txt"}},
+    {BackupPart::WifiMode, {"wifiMode"}, {}},
+};
+
+// A profile holds the parts it names any key of; a backup holds them all.
+unsigned partsNamed(const QJsonObject &settings, const QJsonObject &files)
+{
+    unsigned parts = 0;
+    for (const PartKeys &keys : KeysOfParts)
+        for (const QString &key : keys.settings + keys.files)
+            if ((keys.files.contains(key) ? files : settings).contains(key))
+                parts |= unsigned(keys.part);
+    return parts;
+}
+
+} // namespace
 
 std::optional<UnitBackup> readBackup(const QByteArray &bytes, QString &error)
 {
@@ -187,40 +249,67 @@ std::optional<UnitBackup> readBackup(const QByteArray &bytes, QString &error)
 
     BackupReader r;
     UnitBackup b;
-    const QJsonObject identity = r.object(root, "identity");
-    b.model = r.text(identity, "model");
-    b.mac = r.text(identity, "mac");
-    b.firmware = r.text(identity, "firmware");
-    b.address = r.text(identity, "address");
-    b.modelCode = r.number(identity, "modelCode", 0, 255);
+    b.profile = !root.contains("identity");
+    if (!b.profile) {
+        const QJsonObject identity = r.object(root, "identity");
+        b.model = r.text(identity, "model");
+        b.mac = r.text(identity, "mac");
+        b.firmware = r.text(identity, "firmware");
+        b.address = r.text(identity, "address");
+        b.modelCode = r.number(identity, "modelCode", 0, 255);
+    }
+    const auto optionalObject = [&](const QString &key) {
+        return b.profile && !root.contains(key) ? QJsonObject() : r.object(root, key);
+    };
+    const QJsonObject s = optionalObject("settings");
+    const QJsonObject files = optionalObject("files");
+    if (b.profile) {
+        b.parts = partsNamed(s, files);
+        if (b.parts == 0)
+            r.fail(QStringLiteral("the profile holds no settings or files"));
+    }
 
-    const QJsonObject s = r.object(root, "settings");
-    b.apSsid = r.bytes(s, "apSsid");
-    b.apKeyType = r.number(s, "apKeyType", 0, 255);
-    b.apKey = r.bytes(s, "apKey");
-    b.stationSsid = r.bytes(s, "stationSsid");
-    b.stationKeyType = r.number(s, "stationKeyType", 0, 255);
-    b.stationKey = r.bytes(s, "stationKey");
-    b.location = r.bytes(s, "location");
-    b.modbusPort = r.number(s, "modbusPort", 0, 65535);
-    b.modbusIdleTimeout = r.number(s, "modbusIdleTimeout", 0, 65535);
-    b.staticIpUsed = r.flag(s, "staticIpUsed");
-    b.staticIp = r.address(s, "staticIp");
-    b.subnetMask = r.address(s, "subnetMask");
-    b.gateway = r.address(s, "gateway");
-    const QString mode = r.text(s, "wifiMode");
-    if (mode != "ap" && mode != "station")
-        r.fail(QStringLiteral("\"wifiMode\" is neither ap nor station"));
-    b.accessPointMode = mode == "ap";
+    if (b.holds(BackupPart::AccessPoint)) {
+        b.apSsid = r.bytes(s, "apSsid");
+        b.apKeyType = r.number(s, "apKeyType", 0, 255);
+        b.apKey = r.bytes(s, "apKey");
+    }
+    if (b.holds(BackupPart::Station)) {
+        b.stationSsid = r.bytes(s, "stationSsid");
+        b.stationKeyType = r.number(s, "stationKeyType", 0, 255);
+        b.stationKey = r.bytes(s, "stationKey");
+    }
+    if (b.holds(BackupPart::Location))
+        b.location = r.bytes(s, "location");
+    if (b.holds(BackupPart::ModbusTcp)) {
+        b.modbusPort = r.number(s, "modbusPort", 0, 65535);
+        b.modbusIdleTimeout = r.number(s, "modbusIdleTimeout", 0, 65535);
+    }
+    if (b.holds(BackupPart::StaticAddress)) {
+        b.staticIpUsed = r.flag(s, "staticIpUsed");
+        b.staticIp = r.address(s, "staticIp");
+        b.subnetMask = r.address(s, "subnetMask");
+        b.gateway = r.address(s, "gateway");
+    }
+    if (b.holds(BackupPart::WifiMode)) {
+        const QString mode = r.text(s, "wifiMode");
+        if (mode != "ap" && mode != "station")
+            r.fail(QStringLiteral("\"wifiMode\" is neither ap nor station"));
+        b.accessPointMode = mode == "ap";
+    }
 
-    const QJsonObject files = r.object(root, "files");
     for (const QString &name : BackupSdFiles) {
+        const BackupPart part = name == "RTU.CFG" ? BackupPart::ModbusRtu : BackupPart::Alarm;
+        if (!b.holds(part))
+            continue;
         if (!files.contains(name))
             r.fail("\"" + name + "\" is missing from the files");
         b.files.append({name, r.content(files, name)});
     }
 
     if (root.contains("clips")) {
+        if (!b.holds(BackupPart::Alarm))
+            r.fail(QStringLiteral("clips are given without plist.cfg and m3fn.txt"));
         const QJsonObject clips = r.object(root, "clips");
         b.withClips = true;
         b.clipFolder = r.text(clips, "folder");
@@ -239,8 +328,22 @@ std::optional<UnitBackup> readBackup(const QByteArray &bytes, QString &error)
         }
     }
     if (!r.ok()) {
-        error = "damaged backup: " + r.error;
+        error = (b.profile ? "damaged profile: " : "damaged backup: ") + r.error;
         return std::nullopt;
     }
     return b;
+}
+
+std::optional<UnitBackup> loadBackup(const QString &path, QString &error)
+{
+    const FileRead read = readFileUpTo(path, BackupFileLimit);
+    error = read.error;
+    if (error.isEmpty() && read.bytes.size() > BackupFileLimit)
+        error = path + " is too large to be a backup";
+    if (!error.isEmpty())
+        return std::nullopt;
+    std::optional<UnitBackup> backup = readBackup(read.bytes, error);
+    if (!backup)
+        error = path + ": " + error;
+    return backup;
 }

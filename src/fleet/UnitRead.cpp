@@ -2,6 +2,8 @@
 
 #include "DeviceLink.h"
 #include "FileTransfer.h"
+#include "AudioListFile.h"
+#include "ClipText.h"
 #include "RequestTexts.h"
 
 UnitFault faultOf(const ExchangeResult &result, const QString &address)
@@ -64,6 +66,48 @@ UnitRead readUnit(DeviceLink &link, FileTransfer &transfer)
             return read;
         }
         read.backup.files.append({name, QByteArray(reinterpret_cast<const char *>(transfer.ReceiveBuffer.get()), file.bytes)});
+    }
+    return read;
+}
+
+UnitFault readClips(DeviceLink &link, FileTransfer &transfer, UnitBackup &backup,
+                    const std::function<QString(int number, const QByteArray &bytes)> &keep, QStringList &missing)
+{
+    backup.withClips = true;
+    const std::optional<QByteArray> listBytes = backup.file(audioListFileName);
+    if (!listBytes)
+        return {}; // no list, no clips
+    const AudioListRead list = parseAudioListBytes(*listBytes, audioListFileName);
+    if (!list.error.isEmpty())
+        return {UnitFailure::NoUsableAnswer, list.error};
+    for (int n = 1; n <= maxClipNumber; ++n) {
+        if (!list.list.isPresent(n))
+            continue;
+        link.pause(link.timing().jobSwitchPauseMs);
+        const QString name = clipFileName(n);
+        const TransferResult read = transfer.ReadSdFile(name.toLatin1());
+        if (absentOnUnit(read)) {
+            missing << name;
+            backup.clips.append({n, false});
+            continue;
+        }
+        if (!read.ok())
+            return readFault(name, read);
+        const QByteArray bytes(reinterpret_cast<const char *>(transfer.ReceiveBuffer.get()), read.bytes);
+        if (const QString error = keep ? keep(n, bytes) : QString(); !error.isEmpty())
+            return {UnitFailure::NoUsableAnswer, error};
+        backup.clips.append({n, true, bytes.size(),
+                             quint32(byteSum(reinterpret_cast<const std::uint8_t *>(bytes.constData()), bytes.size()))});
+    }
+    return {};
+}
+
+UnitRead readUnitToCompare(DeviceLink &link, FileTransfer &transfer, const UnitBackup &profile)
+{
+    UnitRead read = readUnit(link, transfer);
+    if (!read.fault.failed() && profile.withClips && profile.holds(BackupPart::Alarm)) {
+        QStringList missing; // compared as clips the unit lacks
+        read.fault = readClips(link, transfer, read.backup, {}, missing);
     }
     return read;
 }

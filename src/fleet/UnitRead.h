@@ -3,6 +3,7 @@
 #include "UnitBackup.h"
 
 #include <QString>
+#include <functional>
 
 class DeviceLink;
 class FileTransfer;
@@ -33,6 +34,15 @@ struct UnitRead {
 
 // Reads one unit through `link`, with the setup window's pauses between files; prints nothing.
 UnitRead readUnit(DeviceLink &link, FileTransfer &transfer);
+
+// Reads every clip the backup's list names into `backup.clips`, handing each one's bytes to
+// `keep` (which returns why it could not keep them, or nothing). A clip the unit would not
+// send is recorded as missing and named in `missing`.
+UnitFault readClips(DeviceLink &link, FileTransfer &transfer, UnitBackup &backup,
+                    const std::function<QString(int number, const QByteArray &bytes)> &keep, QStringList &missing);
+
+// What a comparison with `profile` needs: readUnit, and the clips when the profile's alarm holds them.
+UnitRead readUnitToCompare(DeviceLink &link, FileTransfer &transfer, const UnitBackup &profile);
 
 // A file read that failed: the fault, worded as "cannot read NAME from the unit (why)".
 UnitFault readFault(const QString &name, const TransferResult &read);

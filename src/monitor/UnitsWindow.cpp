@@ -5,28 +5,17 @@
 #include "TextFileWriter.h"
 #include "UnitSightingsCsv.h"
 
-#include <QFileDialog>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace {
 
 const QString Caption = QStringLiteral("Units");
-constexpr int NoteColumn = 8;
-
-QPushButton *namedButton(const QString &name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QStringList rowTexts(const UnitSighting &unit)
 {
@@ -36,82 +25,10 @@ QStringList rowTexts(const UnitSighting &unit)
 
 } // namespace
 
-UnitsWindow::UnitsWindow(Dialogs &dialogs, const QStringList &defaultSubnets, QWidget *parent)
-    : QDialog(parent)
-    , dialogs_(dialogs)
-    , subnetEdit_(new QLineEdit(defaultSubnets.join(u' '), this))
-    , scanButton_(namedButton(QStringLiteral("ScanButton"), QStringLiteral("Scan"), this))
-    , cancelButton_(namedButton(QStringLiteral("CancelButton"), QStringLiteral("Cancel"), this))
-    , progress_(new QProgressBar(this))
-    , summary_(new QLabel(this))
-    , table_(new QTableWidget(0, NoteColumn + 1, this))
-    , useButton_(namedButton(QStringLiteral("UseButton"), QStringLiteral("Use"), this))
-    , exportButton_(namedButton(QStringLiteral("ExportButton"), QStringLiteral("Export CSV…"), this))
-{
-    setObjectName(QStringLiteral("UnitsWindow"));
-    setWindowTitle(Caption);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    resize(900, 380);
-
-    subnetEdit_->setObjectName(QStringLiteral("SubnetEdit"));
-    subnetEdit_->setPlaceholderText(QStringLiteral("e.g. 192.168.1.0/24"));
-    subnetEdit_->setToolTip(QStringLiteral("One or more IPv4 subnets, separated by spaces or commas; none wider than /16"));
-    progress_->setObjectName(QStringLiteral("ScanProgress"));
-    progress_->setFormat(QStringLiteral("%v / %m"));
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setTextVisible(false); // no count before a scan
-    summary_->setObjectName(QStringLiteral("ScanSummary"));
-    summary_->setTextFormat(Qt::PlainText); // may quote what was typed
-    table_->setObjectName(QStringLiteral("UnitTable"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("Address"), QStringLiteral("Model"), QStringLiteral("MAC"),
-                                       QStringLiteral("Location"), QStringLiteral("Firmware"), QStringLiteral("SD"),
-                                       QStringLiteral("RSSI"), QStringLiteral("Wi-Fi mode"), QStringLiteral("Note")});
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch); // the location
-    auto *closeButton = namedButton(QStringLiteral("CloseButton"), QStringLiteral("Close"), this);
-
-    auto *subnets = new QHBoxLayout;
-    subnets->addWidget(new QLabel(QStringLiteral("Subnets:"), this));
-    subnets->addWidget(subnetEdit_, 1);
-    subnets->addWidget(scanButton_);
-    subnets->addWidget(cancelButton_);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(useButton_);
-    buttons->addWidget(exportButton_);
-    buttons->addStretch(1);
-    buttons->addWidget(closeButton);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(subnets);
-    layout->addWidget(progress_);
-    layout->addWidget(summary_);
-    layout->addWidget(table_, 1);
-    layout->addLayout(buttons);
-
-    chooseExportPath = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Export CSV"), QStringLiteral("units.csv"),
-                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
-    };
-    connect(subnetEdit_, &QLineEdit::returnPressed, this, &UnitsWindow::startScan);
-    connect(scanButton_, &QPushButton::clicked, this, &UnitsWindow::startScan);
-    connect(cancelButton_, &QPushButton::clicked, this, &UnitsWindow::cancelScan);
-    connect(useButton_, &QPushButton::clicked, this, &UnitsWindow::useSelected);
-    connect(exportButton_, &QPushButton::clicked, this, &UnitsWindow::exportCsv);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(table_, &QTableWidget::cellDoubleClicked, this, &UnitsWindow::useSelected);
-    connect(table_, &QTableWidget::itemSelectionChanged, this, &UnitsWindow::updateButtons);
-    connect(&scan_, &UnitScan::progress, this, &UnitsWindow::onProgress);
-    connect(&scan_, &UnitScan::sighted, this, &UnitsWindow::showSightings);
-    connect(&scan_, &UnitScan::finished, this, &UnitsWindow::onFinished);
-    updateButtons();
-}
-
 void UnitsWindow::startScan()
 {
+    if (batch_.isRunning())
+        return; // a new table would lose the rows the batch reports on
     const QStringList subnets = subnetEdit_->text().split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts);
     if (subnets.isEmpty()) {
         summary_->setText(QStringLiteral("Give one or more subnets, e.g. 192.168.1.0/24."));
@@ -134,16 +51,20 @@ void UnitsWindow::startScan()
 
 void UnitsWindow::cancelScan()
 {
+    if (batch_.isRunning()) {
+        batch_.cancel();
+        return;
+    }
     cancelled_ = scan_.isRunning();
     scan_.cancel();
 }
 
 void UnitsWindow::useSelected()
 {
-    const int row = table_->currentRow();
-    if (row < 0 || !table_->item(row, 0))
+    const QList<int> rows = selectedRows();
+    if (rows.size() != 1)
         return;
-    emit useAddress(table_->item(row, 0)->text());
+    emit useAddress(table_->item(rows.front(), 0)->text());
 }
 
 void UnitsWindow::exportCsv()
@@ -151,27 +72,69 @@ void UnitsWindow::exportCsv()
     const QString path = chooseExportPath ? chooseExportPath() : QString();
     if (path.isEmpty())
         return;
-    const QString error = writeTextFile(path, sightingsCsv(scan_.sightings()));
+    const QString error = writeTextFile(path, sightingsCsv(scan_.sightings(), batch_.results()));
     if (!error.isEmpty())
         dialogs_.messageBox(QStringLiteral("Cannot export the units to %1: %2").arg(path, error), Caption, Dialogs::Error);
 }
 
 void UnitsWindow::done(int result)
 {
+    if (batch_.isRunning()) {
+        // Running units finish their files behind the closed window; the rest never start.
+        if (dialogs_.messageBox(QStringLiteral("Units are still running. Close the window and start no further unit?\n"
+                                               "Running units finish what they are writing."),
+                                Caption, Dialogs::YesNoQuestion)
+            != Dialogs::Yes)
+            return;
+        batch_.cancel();
+    }
     cancelScan(); // closing the window ends its scan
     QDialog::done(result);
 }
 
+QList<int> UnitsWindow::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : table_->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QList<UnitSighting> UnitsWindow::selectedUnits() const
+{
+    // Rows follow the scan's order: a row's place is its sighting's.
+    const QList<UnitSighting> sightings = scan_.sightings();
+    QList<UnitSighting> units;
+    for (int row : selectedRows())
+        if (row < sightings.size())
+            units << sightings[row];
+    return units;
+}
+
+void UnitsWindow::onSelection(void (UnitsBatch::*action)(const QList<UnitSighting> &))
+{
+    const QList<UnitSighting> units = selectedUnits();
+    if (units.isEmpty() || batch_.isRunning() || scan_.isRunning())
+        return;
+    (batch_.*action)(units);
+    if (batch_.isRunning())
+        summary_->setText(units.size() == 1 ? QStringLiteral("Working on 1 unit…")
+                                            : QStringLiteral("Working on %1 units…").arg(units.size()));
+    updateButtons();
+}
+
 void UnitsWindow::showSightings()
 {
-    const QString selected = table_->currentRow() >= 0 ? table_->item(table_->currentRow(), 0)->text() : QString();
+    const QList<int> rows = selectedRows();
+    const QString selected = rows.size() == 1 ? table_->item(rows.front(), 0)->text() : QString();
     const QList<UnitSighting> sightings = scan_.sightings();
     const QStringList wifi = wifiAddresses ? wifiAddresses() : QStringList();
     table_->setRowCount(int(sightings.size()));
     for (int row = 0; row < sightings.size(); ++row) {
         QStringList texts = rowTexts(sightings[row]);
         const QString note = wifiAddresses ? SubnetTexts::rowNote(texts[0], wifi) : QString();
-        texts << note;
+        texts << note << batch_.result(texts[0]);
         for (int column = 0; column < texts.size(); ++column) {
             auto *item = new QTableWidgetItem(texts[column]);
             if (!note.isEmpty()) {
@@ -185,6 +148,33 @@ void UnitsWindow::showSightings()
             table_->selectRow(row); // a row found meanwhile does not move the selection
     }
     updateButtons();
+}
+
+void UnitsWindow::showResult(const QString &address)
+{
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        if (table_->item(row, 0)->text() != address)
+            continue;
+        const int percent = batch_.percent(address);
+        auto *gauge = qobject_cast<QProgressBar *>(table_->cellWidget(row, ResultColumn));
+        if (percent >= 0 && !gauge) {
+            gauge = new QProgressBar(table_);
+            gauge->setObjectName(QStringLiteral("ResultGauge"));
+            gauge->setRange(0, 100);
+            table_->setCellWidget(row, ResultColumn, gauge);
+        } else if (percent < 0 && gauge) {
+            table_->removeCellWidget(row, ResultColumn);
+            gauge = nullptr;
+        }
+        if (gauge)
+            gauge->setValue(percent);
+        // A failure's reason may quote the unit: an item shows it as plain text.
+        QTableWidgetItem *item = table_->item(row, ResultColumn);
+        const QString result = batch_.result(address);
+        item->setText(result);
+        item->setToolTip(result);
+        item->setForeground(result.startsWith(QStringLiteral("failed")) ? QBrush(Qt::red) : table_->palette().text());
+    }
 }
 
 void UnitsWindow::onProgress(int done, int total)
@@ -204,11 +194,31 @@ void UnitsWindow::onFinished()
     updateButtons();
 }
 
+void UnitsWindow::onBatchFinished()
+{
+    int done = 0, failed = 0, notStarted = 0;
+    for (const BatchJobState &state : batch_.run().states()) {
+        done += state.state == BatchJobState::Done ? 1 : 0;
+        failed += state.state == BatchJobState::Failed ? 1 : 0;
+        notStarted += state.state == BatchJobState::NotStarted ? 1 : 0;
+    }
+    // The table is still the scan's: a new location or firmware shows after the next scan.
+    summary_->setText(QStringLiteral("Batch finished: %1 done, %2 failed, %3 not started. Scan again to see what changed.")
+                          .arg(done)
+                          .arg(failed)
+                          .arg(notStarted));
+    updateButtons();
+}
+
 void UnitsWindow::updateButtons()
 {
-    const bool running = scan_.isRunning();
-    scanButton_->setEnabled(!running);
-    cancelButton_->setEnabled(running);
-    useButton_->setEnabled(table_->currentRow() >= 0 && !table_->selectedItems().isEmpty());
+    const bool scanning = scan_.isRunning();
+    const bool working = batch_.isRunning();
+    const qsizetype selected = selectedRows().size();
+    scanButton_->setEnabled(!scanning && !working);
+    cancelButton_->setEnabled(scanning || working);
+    useButton_->setEnabled(selected == 1);
     exportButton_->setEnabled(table_->rowCount() > 0);
+    for (QPushButton *button : actionButtons_)
+        button->setEnabled(selected > 0 && !scanning && !working);
 }

@@ -226,12 +226,8 @@ SetupRun SetupRunner::updateFirmware()
     const QString shownPath = QDir::toNativeSeparators(path);
     switch (image.ready() ? FirmwareOutcome::Verified : image.refusal) {
     case FirmwareOutcome::Empty:
-        return failed("The F/W image " + shownPath + " is empty: nothing was sent.");
     case FirmwareOutcome::TooLarge:
-        return failed(QStringLiteral("The F/W image %1 has %2 bytes, more than the %3 a unit takes: nothing was sent.")
-                          .arg(shownPath)
-                          .arg(image.size)
-                          .arg(MaxFirmwareImageSize));
+        return failed(firmwareRefusalText(shownPath, image.refusal, image.size));
     case FirmwareOutcome::Verified:
         break;
     default:
@@ -239,11 +235,7 @@ SetupRun SetupRunner::updateFirmware()
         return {SetupOutcome::Failed};
     }
     // The chosen file, before anything is sent: the dialog alone makes a wrong file easy to pick.
-    const SetupMessage check = SetupMessage::confirm(
-        QStringLiteral("Send this F/W image, execute?\n    . File: %1\n    . Size: %2 bytes\n    . Sum: %3")
-            .arg(shownPath)
-            .arg(image.size)
-            .arg(QString::number(std::uint32_t(image.sum), 16).rightJustified(8, u'0').toUpper()));
+    const SetupMessage check = firmwareConfirmation(shownPath, image.size, image.sum);
     if (dialogs_.messageBox(check.text, check.caption, check.flags) != Dialogs::Yes)
         return {SetupOutcome::Cancelled};
 
@@ -276,4 +268,22 @@ SetupRun SetupRunner::updateFirmware()
     }
     reportError(dialogs_, result.error);
     return {SetupOutcome::Failed};
+}
+
+QString firmwareRefusalText(const QString &shownPath, FirmwareOutcome refusal, qint64 size)
+{
+    if (refusal == FirmwareOutcome::Empty)
+        return "The F/W image " + shownPath + " is empty: nothing was sent.";
+    return QStringLiteral("The F/W image %1 has %2 bytes, more than the %3 a unit takes: nothing was sent.")
+        .arg(shownPath)
+        .arg(size)
+        .arg(MaxFirmwareImageSize);
+}
+
+SetupMessage firmwareConfirmation(const QString &shownPath, qint64 size, std::uint64_t sum)
+{
+    return SetupMessage::confirm(QStringLiteral("Send this F/W image, execute?\n    . File: %1\n    . Size: %2 bytes\n    . Sum: %3")
+                                     .arg(shownPath)
+                                     .arg(size)
+                                     .arg(QString::number(std::uint32_t(sum), 16).rightJustified(8, u'0').toUpper()));
 }

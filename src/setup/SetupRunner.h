@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FirmwareUpdate.h"
 #include "SetupPlan.h"
 
 #include <QString>
@@ -74,3 +75,8 @@ private:
     Dialogs &dialogs_;
     SetupLogs logs_;
 };
+
+// Why an image of `size` bytes is not sent (Empty or TooLarge), as a box says it.
+QString firmwareRefusalText(const QString &shownPath, FirmwareOutcome refusal, qint64 size);
+// The question before an image goes: its file, size and sum.
+SetupMessage firmwareConfirmation(const QString &shownPath, qint64 size, std::uint64_t sum);

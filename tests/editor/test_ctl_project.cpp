@@ -149,6 +149,59 @@ private slots:
             QVERIFY(sim.unit().receivedFrames().isEmpty());
     }
 
+    // --check finds what a write would stop at, and sends nothing either way.
+    void checkSendsNothing_data()
+    {
+        QTest::addColumn<QString>("spoil");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("would be written") << "" << 0 << "";
+        QTest::newRow("missing clip") << "002.mp3" << 2 << "File Not Exists! : ";
+        QTest::newRow("no project") << "plist.cfg" << 2 << "holds no project";
+        QTest::newRow("damaged table") << "short table" << 2 << "plist.cfg";
+    }
+    void checkSendsNothing()
+    {
+        QFETCH(QString, spoil);
+        QFETCH(QString, named);
+        QTemporaryDir folder;
+        const QString project = makeProject(folder);
+        if (spoil == "short table") {
+            QFile table(project + "/plist.cfg");
+            QVERIFY(table.open(QIODevice::WriteOnly) && table.write(QByteArray(100, '\0')) == 100);
+        } else if (!spoil.isEmpty()) {
+            QVERIFY(QFile::remove(project + "/" + spoil));
+        }
+        SimulatorThread sim;
+        static int next = 1;
+        const QString address = QStringLiteral("127.41.5.%1").arg(next++);
+        QVERIFY(sim.start(QHostAddress(address)));
+
+        const ZorCtlRun run = zorctl({"--address", address, "project", "write", project, "--check"});
+        QTEST(run.exitCode, "exitCode");
+        QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
+        QVERIFY(sim.unit().receivedFrames().isEmpty());
+    }
+
+    // With --progress-lines a parent reads one line per file started: table, list, then each clip.
+    void progressLinesFollowTheFiles()
+    {
+        QTemporaryDir folder;
+        const QString project = makeProject(folder);
+        SimulatorThread sim;
+        QVERIFY(sim.start(QHostAddress("127.41.5.100")));
+        const ZorCtlRun plain = zorctl({"--address", "127.41.5.100", "project", "write", project});
+        QCOMPARE(plain.exitCode, 0);
+        QVERIFY(!plain.err.contains("progress ")); // stderr is no terminal
+        const ZorCtlRun run = zorctl({"--progress-lines", "--address", "127.41.5.100", "project", "write", project});
+        QCOMPARE(run.exitCode, 0);
+        QStringList progress;
+        for (const QByteArray &line : run.err.split('\n'))
+            if (line.startsWith("progress "))
+                progress << QString::fromLatin1(line);
+        QCOMPARE(progress, (QStringList{"progress 0 5", "progress 1 5", "progress 2 5", "progress 3 5", "progress 4 5"}));
+    }
+
     // Commands that must refuse, keep a byte they do not own, or tell what a save drops.
     void projectCommandsKeepWhatTheyDoNotChange_data()
     {

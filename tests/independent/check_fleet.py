@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Runs zorctl's discover (of a loopback subnet), --hosts, backup and restore against unit doubles written from the
-byte layouts alone, and compares what the doubles stored with what the backup held.
+"""Runs zorctl's discover (of a loopback subnet), --hosts, backup, restore and diff against unit doubles written from
+the byte layouts alone, and compares what the doubles stored with what the backup held.
 
 Usage: check_fleet.py PATH_TO_ZORCTL
 """
@@ -82,6 +82,24 @@ def main():
                 check(f"restore: SD {name} as backed up", b.sd_files.get(name) == a.sd_files[name],
                       f"{len(b.sd_files.get(name, b''))} bytes of {len(a.sd_files[name])}; {sorted(b.sd_files)}")
             check("restore: no Wi-Fi mode change", all(f[4] != 48 for f in commands(b, start)))
+
+            # Its own fresh backup, clips included, is what the unit holds: nothing differs, nothing is written.
+            start = len(a.events)
+            code, out, err = zorctl(binary, "--address", A, "diff", backup, units=(a,))
+            check("diff of its own backup: exit 0, no output", code == 0 and out == "", out + err[-400:])
+            code, out, err = zorctl(binary, "--address", A, "restore", backup, "--changed-only", units=(a,))
+            check("changed-only of its own backup: every group unchanged", code == 0 and out.splitlines() == [
+                "network: unchanged", "location: unchanged", "modbus: unchanged", "alarm: unchanged"], out + err[-400:])
+            check("diff and changed-only: only reads reach the unit",
+                  {f[4] for f in commands(a, start)} <= {33, 91}, sorted({f[4] for f in commands(a, start)}))
+            a.sd_files["plist.cfg"] = MAGIC + bytes(508)
+            zorctl(binary, "--address", A, "backup", backup, "--with-clips", os.path.join(work, "clips"))
+            a.sd_files["001.mp3"] = bytes(reversed(range(256))) * 9  # same size and sum, other bytes
+            a.sd_files["plist.cfg"] = MAGIC + bytes(16) + b"\x07" + bytes(19) + b"\x01" + bytes(471)  # byte 20 is unused
+            code, out, err = zorctl(binary, "--address", A, "--json", "diff", backup, units=(a,))
+            alarm = json.loads(out)["groups"][3] if code == 5 else {}
+            check("diff: a changed table entry differs; an unused byte and a clip of the same size and sum do not",
+                  [c["field"] for c in alarm.get("changes", [])] == ["input 8"], out + err[-400:])
 
             with open(backup, "rb") as f:
                 damaged = f.read()[:-40]

@@ -1,5 +1,6 @@
 #include "UnitsWindowTest.h"
 
+#include "BatchCommands.h"
 #include "FixedAdapterSource.h"
 #include "MonitorWindow.h"
 #include "ScriptedDialogs.h"
@@ -7,9 +8,11 @@
 #include "UnitSession.h"
 #include "UnitSightingsCsv.h"
 #include "UnitsWindow.h"
+#include "ZorctlChild.h"
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -187,6 +190,129 @@ void UnitsWindowTest::rowsOffTheWifiSubnetAreMarked()
     QCOMPARE(column(table, 8), (QStringList{"", "not on the Wi-Fi subnet (Wi-Fi: 127.0.12.100)"}));
     QCOMPARE(table->item(1, 1)->toolTip(), table->item(1, 8)->text());
     QVERIFY(table->item(0, 1)->toolTip().isEmpty());
+}
+
+void UnitsWindowTest::batchCommandLines_data()
+{
+    using BatchCommands::Action;
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("mac");
+    QTest::addColumn<QStringList>("arguments");
+
+    const QString mac = "02:5A:77:00:0A:02";
+    const QStringList at{"--address", "127.0.10.2"};
+    const QStringList gauge = QStringList{"--progress-lines"} + at;
+    QTest::newRow("write project") << int(Action::WriteProject) << "/p" << mac << gauge + QStringList{"project", "write", "/p"};
+    QTest::newRow("diff") << int(Action::DiffProfile) << "/p.json" << mac << at + QStringList{"diff", "/p.json"};
+    QTest::newRow("apply") << int(Action::ApplyProfile) << "/p.json" << mac
+                           << gauge + QStringList{"restore", "/p.json", "--changed-only"};
+    QTest::newRow("location: plain") << int(Action::SetLocation) << "Hall" << mac << at + QStringList{"set", "location", "Hall"};
+    QTest::newRow("location: fields") << int(Action::SetLocation) << "{n}/{mac}/{address}/{x}" << mac
+                                      << at + QStringList{"set", "location", "3/" + mac + "/127.0.10.2/{x}"};
+    // A value put in for a field is not read again as one.
+    QTest::newRow("location: field in the MAC") << int(Action::SetLocation) << "{mac}" << "{address}"
+                                                << at + QStringList{"set", "location", "{address}"};
+    QTest::newRow("back up") << int(Action::BackUp) << "/b" << mac << gauge + QStringList{"backup", "/b/025A77000A02.json"};
+    // Only the MAC's hex digits make the file name: no unit names a path.
+    QTest::newRow("back up: odd MAC") << int(Action::BackUp) << "/b" << "../../x:1F" << gauge + QStringList{"backup", "/b/1F.json"};
+    QTest::newRow("back up: no MAC") << int(Action::BackUp) << "/b" << "" << gauge + QStringList{"backup", "/b/127.0.10.2.json"};
+    QTest::newRow("firmware") << int(Action::UpdateFirmware) << "/f.bin" << mac << gauge + QStringList{"firmware", "/f.bin"};
+    QTest::newRow("restart") << int(Action::Restart) << "" << mac << at + QStringList{"reboot"};
+    QTest::newRow("report") << int(Action::UnitReport) << "/r" << mac << at + QStringList{"report", "/r/025A77000A02.pdf"};
+}
+
+void UnitsWindowTest::batchCommandLines()
+{
+    QFETCH(int, action);
+    QFETCH(QString, value);
+    QFETCH(QString, mac);
+    const UnitSighting unit{"127.0.10.2", "ZOR-06-WF", mac, "Hall", "FW: V01.20", "", 0, "ap"};
+    QTEST(BatchCommands::unitArguments(BatchCommands::Action(action), value, unit, 3), "arguments");
+}
+
+void UnitsWindowTest::childRunEnds_data()
+{
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stderrText");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("lastPercent"); // of the last progress line; -1 when none counts
+
+    QTest::newRow("done") << 0 << "progress 0 4\nprogress 4 4\n" << true << "done" << 100;
+    QTest::newRow("done with a note") << 0 << "zorctl: the unit kept 002.mp3\nprogress 1 2\n" << true
+                                      << "done (the unit kept 002.mp3)" << 50;
+    // The reason is the last line that is not a progress line.
+    QTest::newRow("failed") << 3 << "Connect Timeout\nprogress 1 4\n" << false << "Connect Timeout" << 25;
+    QTest::newRow("failed silently") << 1 << "" << false << "exit status 1" << -1;
+    QTest::newRow("not confirmed") << 1 << "zorctl: not confirmed: /local/locate.cfg: no answer\n" << false
+                                   << "not confirmed: /local/locate.cfg: no answer" << -1;
+    // Garbled or impossible lines never reach a gauge.
+    QTest::newRow("past the end") << 1 << "progress 5 4\n" << false << "progress 5 4" << -1;
+    QTest::newRow("no total") << 1 << "progress 3 0\n" << false << "progress 3 0" << -1;
+    QTest::newRow("cut short") << 1 << "progress 3\n" << false << "progress 3" << -1;
+    QTest::newRow("negative") << 1 << "progress -1 4\n" << false << "progress -1 4" << -1;
+}
+
+void UnitsWindowTest::childRunEnds()
+{
+    QFETCH(int, exitCode);
+    QFETCH(QString, stderrText);
+    const QStringList lines = stderrText.split('\n');
+    const ChildRunEnd end = childRunEnd(true, exitCode, lines);
+    QTEST(end.ok, "ok");
+    QTEST(end.message, "message");
+    int percent = -1;
+    for (const QString &line : lines)
+        if (progressPercent(line) >= 0)
+            percent = progressPercent(line);
+    QTEST(percent, "lastPercent");
+}
+
+void UnitsWindowTest::firmwareIsCheckedAndConfirmedOnce_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::addColumn<QString>("secondModel");
+    QTest::addColumn<QString>("box"); // after the image's path
+    QTest::addColumn<int>("flags");
+
+    QTest::newRow("empty") << qsizetype(0) << "ZOR-06-WF" << " is empty: nothing was sent." << int(Dialogs::Error);
+    QTest::newRow("too large") << qsizetype(2 * 1048576 + 1) << "ZOR-06-WF"
+                               << " has 2097153 bytes, more than the 2097152 a unit takes: nothing was sent." << int(Dialogs::Error);
+    QTest::newRow("two units") << qsizetype(3) << "ZOR-04-RTU-WF"
+                               << "\n    . Size: 3 bytes\n    . Sum: 00000006\n    . Units: 2" << int(Dialogs::YesNoQuestion);
+    QTest::newRow("one of an unknown model") << qsizetype(3) << "Unknow Device??"
+                                             << "\n    . Size: 3 bytes\n    . Sum: 00000006\n    . Units: 2"
+                                                "\n    . 1 of a model not recognised: sent unconfirmed"
+                                             << int(Dialogs::YesNoQuestion);
+}
+
+void UnitsWindowTest::firmwareIsCheckedAndConfirmedOnce()
+{
+    QFETCH(qsizetype, size);
+    QFETCH(QString, secondModel);
+    QFETCH(QString, box);
+    QFETCH(int, flags);
+    QTemporaryDir folder;
+    const QString image = folder.filePath("fw.bin");
+    QFile file(image);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(QByteArray(size, '\2')), size);
+    file.close();
+    const QString shown = QDir::toNativeSeparators(image);
+
+    ScriptedDialogs dialogs;
+    UnitsBatch batch(dialogs);
+    batch.run().program = folder.filePath("no-zorctl"); // nothing may start
+    dialogs.expectOpenFile(image);
+    if (flags == Dialogs::Error)
+        dialogs.expectMessageBox("The F/W image " + shown + box, "Units", flags);
+    else
+        dialogs.expectMessageBox("Send this F/W image, execute?\n    . File: " + shown + box, "Confirm", flags, Dialogs::No);
+    batch.updateFirmware({{"127.0.10.2", "ZOR-06-WF", "", "", "", "", 0, "ap"}, {"127.0.10.3", secondModel, "", "", "", "", 0, "ap"}});
+    QVERIFY(dialogs.pending().isEmpty());
+    QVERIFY(!batch.isRunning());
+    QVERIFY(batch.results().isEmpty());
 }
 
 QTEST_MAIN(UnitsWindowTest)

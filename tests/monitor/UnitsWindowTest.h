@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-// The Units window: its scan of loopback subnets, the CSV export and "Use".
+// The Units window: its scan of loopback subnets, the CSV export, "Use", and what its batch asks of zorctl.
 class UnitsWindowTest : public QObject {
     Q_OBJECT
 
@@ -14,4 +14,10 @@ private slots:
     void scanListsTheUnitsWithoutHoldingUpTheWindow();
     void cancelAndCloseEndTheScan();
     void rowsOffTheWifiSubnetAreMarked();
+    void batchCommandLines_data();
+    void batchCommandLines();
+    void childRunEnds_data();
+    void childRunEnds();
+    void firmwareIsCheckedAndConfirmedOnce_data();
+    void firmwareIsCheckedAndConfirmedOnce();
 };
