@@ -305,7 +305,7 @@ void addRestoreCommand(CLI::App &app, const CtlOptions &options, int &exitCode)
 {
     auto given = std::make_shared<RestoreOptions>();
     CLI::App *restoreCommand = app.add_subcommand("restore", "Write a backup's settings and files back to the unit");
-    restoreCommand->add_option("file", given->file, "A file written by zorctl backup")->required();
+    restoreCommand->add_option("file", given->file, "A backup or a profile")->required();
     restoreCommand
         ->add_option("--only", given->only,
                      "Restore only these groups: network, location, modbus, alarm; wifi-mode (restarts the unit) "

@@ -69,8 +69,9 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<bool>("written");
-        UnitFaults refusing, absent;
+        UnitFaults refusing, absent, silent;
         refusing.negativeStatus = true;
+        silent.noAnswer = true;
         absent.refuseConnections = true;
         const QByteArray allUnchanged = "network: unchanged\nlocation: unchanged\nmodbus: unchanged\nalarm: unchanged\n";
 
@@ -90,6 +91,8 @@ private slots:
         QTest::newRow("changed-only of a changed profile") << QStringList{"restore", "PROFILE", "--changed-only"}
                                                            << UnitFaults{} << 0 << QByteArray("location: changed\n") << true;
         QTest::newRow("diff of a refusing unit") << QStringList{"diff", "PROFILE"} << refusing << 1 << QByteArray() << false;
+        QTest::newRow("check of a silent unit") << QStringList{"restore", "PROFILE", "--check"} << silent << 1 << QByteArray()
+                                                << false;
         QTest::newRow("changed-only, no unit") << QStringList{"restore", "PROFILE", "--changed-only"} << absent << 3
                                                << QByteArray() << false;
         QTest::newRow("check and changed-only") << QStringList{"restore", "PROFILE", "--check", "--changed-only"}

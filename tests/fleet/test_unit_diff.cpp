@@ -4,7 +4,6 @@
 #include "UnitDiff.h"
 
 #include <QJsonDocument>
-#include <QStringDecoder>
 #include <QTest>
 #include <functional>
 

@@ -187,8 +187,11 @@ def project_part(module, folder):
     text = files["m3fn.txt"].decode("utf-8-sig", errors="replace")
     for number, line in enumerate(text.split("\r\n")[:64], start=1):
         path = os.path.join(folder, f"{number:03d}.mp3")
-        if not line.strip() or not os.path.isfile(path):
-            continue  # zorctl's own check refuses a project missing a clip
+        if not line.strip():
+            continue
+        if not os.path.isfile(path):
+            # A table naming a clip the unit never gets is worse than no write, as project write says.
+            module.fail_json(msg=f"{path} is missing: the project's list names clip {number}")
         with open(path, "rb") as f:
             data = f.read()
         clips.append({"number": number, "saved": True, "size": len(data), "sum": sum(data) & 0xFFFFFFFF})
