@@ -48,6 +48,8 @@ void Bridge::startUnits(const QStringList &addresses, int intervalMs, const Timi
         thread->setStackSize(1024 * 1024); // the link's nested waits need little; 256 threads stay small
         auto *worker = new UnitWorker(addresses[i], intervalMs, timing);
         worker->moveToThread(thread.get());
+        // Deleted in its own thread as that ends, with its timer.
+        connect(thread.get(), &QThread::finished, worker, &QObject::deleteLater);
         connect(worker, &UnitWorker::reported, this, &Bridge::onReport);
         connect(worker, &UnitWorker::commandDone, this, &Bridge::onCommandDone);
         units_[addresses[i]].worker = worker;
@@ -65,10 +67,8 @@ void Bridge::stopUnits()
         thread->wait();
     }
     threads_.clear();
-    for (Unit &unit : units_) {
-        delete unit.worker; // its thread has ended
+    for (Unit &unit : units_)
         unit.worker = nullptr;
-    }
 }
 
 void Bridge::onConnected()
@@ -98,9 +98,13 @@ void Bridge::onDisconnected(const QString &reason)
 
 void Bridge::onReport(const UnitReport &report)
 {
-    if (!report.identified)
-        return;
     Unit &unit = units_[report.address];
+    if (!report.identified) {
+        if (unit.report.linkText != report.linkText)
+            qCInfo(zorBridge).noquote() << report.address << "not identified yet:" << report.linkText;
+        unit.report = report;
+        return;
+    }
     const QString id = macId(report.status);
     if (!unit.macId.isEmpty() && unit.macId != id) {
         // Another unit now answers at this address: the one before is gone from it.
@@ -110,8 +114,8 @@ void Bridge::onReport(const UnitReport &report)
         unit.discoveryKey.clear();
     }
     if (unit.macId != id || unit.report.online != report.online)
-        qCInfo(zorBridge).noquote() << report.address << id << (report.online ? "online" : "offline:")
-                                    << (report.online ? QString() : report.linkText);
+        qCInfo(zorBridge).noquote() << report.address << id
+                                    << (report.online ? QStringLiteral("online") : "offline: " + report.linkText);
     unit.macId = id;
     unit.report = report;
     addresses_[id] = report.address;
@@ -174,6 +178,8 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload)
         return;
     }
     UnitWorker *worker = units_[*address].worker;
+    if (!worker)
+        return; // shutting down
     const UnitCommand unitCommand = *parsed.command;
     QMetaObject::invokeMethod(worker, [worker, unitCommand] { worker->run(unitCommand); }, Qt::QueuedConnection);
 }
