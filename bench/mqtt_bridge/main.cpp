@@ -1,18 +1,17 @@
 // zorwifi-mqtt polling many simulated units through a real mosquitto: the bridge's CPU share of one
 // core and its resident memory once every unit is online. Units on 127.46.x.x, the broker on 127.44.0.1.
 // Usage: build/bench/mqtt_bridge [UNITS [SECONDS]]   (256 units, 60 s by default)
+#include "MqttRig.h"
 #include "SimulatorThread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 #include <memory>
-#include <pwd.h>
 #include <unistd.h>
 #include <vector>
 
@@ -53,7 +52,7 @@ double statusMiB(qint64 pid, const QByteArray &key)
 int onlineUnits()
 {
     QProcess sub;
-    sub.start("mosquitto_sub", {"-h", "127.44.0.1", "-p", QString::number(BrokerPort), "-t", "zorwifi/+/availability",
+    sub.start("mosquitto_sub", {"-h", BrokerAddress, "-p", QString::number(BrokerPort), "-t", "zorwifi/+/availability",
                                 "-v", "-W", "3"});
     sub.waitForFinished(10000);
     int online = 0;
@@ -83,28 +82,14 @@ int main(int argc, char *argv[])
     }
     hosts.close();
 
-    QFile config(dir.filePath("mosquitto.conf"));
-    if (!config.open(QIODevice::WriteOnly))
-        qFatal("cannot write the broker's configuration");
-    config.write(QStringLiteral("listener %1 127.44.0.1\nallow_anonymous true\npersistence false\nuser %2\n")
-                     .arg(BrokerPort).arg(QString::fromLocal8Bit(getpwuid(getuid())->pw_name)).toUtf8());
-    config.close();
-    QProcess broker;
-    broker.start(QStringLiteral(MOSQUITTO_PATH), {"-c", config.fileName()});
-    for (int tries = 0;; ++tries) {
-        QTcpSocket probe;
-        probe.connectToHost("127.44.0.1", BrokerPort);
-        if (probe.waitForConnected(200))
-            break;
-        if (tries > 50)
-            qFatal("mosquitto did not listen");
-        QThread::msleep(100);
-    }
+    Broker broker(dir, BrokerPort, QStringLiteral("allow_anonymous true"));
+    if (!broker.start())
+        qFatal("mosquitto did not start");
 
     QProcess bridge;
     bridge.setProcessChannelMode(QProcess::MergedChannels);
     bridge.setStandardOutputFile(QProcess::nullDevice()); // a line per unit coming online
-    bridge.start(QStringLiteral(ZORWIFI_MQTT_PATH), {"--broker", "127.44.0.1:" + QString::number(BrokerPort), "--hosts",
+    bridge.start(QStringLiteral(ZORWIFI_MQTT_PATH), {"--broker", BrokerAddress + ":" + QString::number(BrokerPort), "--hosts",
                                                     hosts.fileName(), "--interval", "3"});
     if (!bridge.waitForStarted())
         qFatal("zorwifi-mqtt did not start");
@@ -129,8 +114,7 @@ int main(int argc, char *argv[])
 
     bridge.terminate();
     bridge.waitForFinished(20000);
-    broker.terminate();
-    broker.waitForFinished(10000);
+    broker.stop();
 
     std::printf("zorwifi-mqtt, %d units at a 3 s interval, measured over %d s\n", count, seconds);
     std::printf("%-28s %10s %10s\n", "figure", "value", "goal");

@@ -32,6 +32,8 @@ Bridge::Bridge(MqttClient &client, const TopicLayout &topics, QObject *parent)
     connect(&client_, &MqttClient::connected, this, &Bridge::onConnected);
     connect(&client_, &MqttClient::disconnected, this, &Bridge::onDisconnected);
     connect(&client_, &MqttClient::messageReceived, this, &Bridge::onMessage);
+    connect(&client_, &MqttClient::trouble, this,
+            [](const QString &text) { qCWarning(zorBridge).noquote() << "broker:" << text; });
 }
 
 Bridge::~Bridge()

@@ -8,6 +8,7 @@ namespace {
 constexpr int Qos = 1;
 constexpr unsigned ReconnectMinSeconds = 1;
 constexpr unsigned ReconnectMaxSeconds = 30;
+constexpr int OutageWarningMs = 10000;
 
 struct LibraryUse {
     LibraryUse() { mosquitto_lib_init(); }
@@ -27,6 +28,13 @@ MqttClient::MqttClient(const BrokerSettings &settings, QObject *parent)
 {
     static LibraryUse library;
     mosq_ = mosquitto_new(settings_.clientId.toUtf8().constData(), true, this);
+    outage_.setSingleShot(true);
+    outage_.setInterval(OutageWarningMs);
+    connect(&outage_, &QTimer::timeout, this, [this] {
+        emit trouble(QStringLiteral("no connection to %1:%2 for %3 s").arg(settings_.host).arg(settings_.port)
+                              .arg(OutageWarningMs / 1000));
+    });
+    connect(this, &MqttClient::connected, &outage_, &QTimer::stop);
 }
 
 MqttClient::~MqttClient()
@@ -45,6 +53,7 @@ bool MqttClient::start(QString &error)
     mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
     mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
     mosquitto_message_callback_set(mosq_, &MqttClient::onMessage);
+    mosquitto_log_callback_set(mosq_, &MqttClient::onLog);
     mosquitto_reconnect_delay_set(mosq_, ReconnectMinSeconds, ReconnectMaxSeconds, true);
     if (!settings_.username.isEmpty()) {
         const QByteArray user = settings_.username.toUtf8();
@@ -78,6 +87,7 @@ bool MqttClient::start(QString &error)
         return false;
     }
     started_ = true;
+    outage_.start();
     return true;
 }
 
@@ -119,7 +129,11 @@ void MqttClient::onDisconnect(mosquitto *, void *self, int rc)
 {
     auto *client = static_cast<MqttClient *>(self);
     const QString reason = rc == 0 ? QStringLiteral("disconnected") : QString::fromUtf8(mosquitto_strerror(rc));
-    QMetaObject::invokeMethod(client, [client, reason] { emit client->disconnected(reason); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(client, [client, reason] {
+        if (client->started_ && !client->outage_.isActive())
+            client->outage_.start();
+        emit client->disconnected(reason);
+    }, Qt::QueuedConnection);
 }
 
 void MqttClient::onMessage(mosquitto *, void *self, const mosquitto_message *message)
@@ -129,4 +143,14 @@ void MqttClient::onMessage(mosquitto *, void *self, const mosquitto_message *mes
     const QByteArray payload(static_cast<const char *>(message->payload), message->payloadlen);
     QMetaObject::invokeMethod(client, [client, topic, payload] { emit client->messageReceived(topic, payload); },
                               Qt::QueuedConnection);
+}
+
+void MqttClient::onLog(mosquitto *, void *self, int level, const char *text)
+{
+    // Errors only, such as a failed TLS handshake; the chatter below them never holds the password either.
+    if (!(level & (MOSQ_LOG_ERR | MOSQ_LOG_WARNING)))
+        return;
+    auto *client = static_cast<MqttClient *>(self);
+    const QString line = QString::fromUtf8(text);
+    QMetaObject::invokeMethod(client, [client, line] { emit client->trouble(line); }, Qt::QueuedConnection);
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 struct mosquitto;
 
@@ -40,14 +41,19 @@ public:
 signals:
     void connected();
     void disconnected(const QString &reason);
+    // What libmosquitto reports as an error, or a broker not reached for a while; the connection may stand.
+    void trouble(const QString &text);
     void messageReceived(const QString &topic, const QByteArray &payload);
 
 private:
     static void onConnect(mosquitto *, void *self, int rc);
     static void onDisconnect(mosquitto *, void *self, int rc);
     static void onMessage(mosquitto *, void *self, const struct mosquitto_message *message);
+    static void onLog(mosquitto *, void *self, int level, const char *text);
 
     BrokerSettings settings_;
     mosquitto *mosq_ = nullptr;
     bool started_ = false;
+    // A broker that refuses or ignores every attempt is otherwise never heard of: said once per outage.
+    QTimer outage_;
 };

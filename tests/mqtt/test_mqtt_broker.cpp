@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double IntervalS = 1.0;
+constexpr double IntervalS = 1.5;
 const QByteArray Password = "s3cret-Pw";
 
 QString macIdOf(SimulatorThread &sim)
@@ -196,6 +196,17 @@ void MqttBrokerTest::withPasswordFile()
     QVERIFY(publish(client, "zorwifi/" + fourId + "/set/relay", "ON"));
     QVERIFY(results.waitForFinished(15000));
     QVERIFY(json(results.readAllStandardOutput().split(' ').mid(1).join(' '))["result"] == QStringLiteral("offline"));
+
+    // A wrong password is reported as such, and shown nowhere.
+    QFile wrongPassword(dir_.filePath("wrong-password"));
+    QVERIFY(wrongPassword.open(QIODevice::WriteOnly));
+    wrongPassword.write("not-the-Pw\n");
+    wrongPassword.close();
+    BridgeProcess refused;
+    QVERIFY(refused.start({"--broker", BrokerAddress + ":18841", "--address", "127.44.0.2", "--username", "zor",
+                           "--password-file", wrongPassword.fileName()}));
+    QTRY_VERIFY_WITH_TIMEOUT(refused.output().contains("not authorised"), 10000);
+    QVERIFY(!refused.stop().contains("not-the-Pw"));
 
     const QByteArray log = bridge.stop();
     QVERIFY2(!log.contains(Password), log.constData());
