@@ -64,6 +64,10 @@ void Bridge::startUnits(const QStringList &addresses, int intervalMs, const Timi
 
 void Bridge::stopUnits()
 {
+    for (Unit &unit : units_) {
+        if (UnitWorker *worker = unit.worker)
+            QMetaObject::invokeMethod(worker, [worker] { worker->stop(); }, Qt::QueuedConnection);
+    }
     for (auto &thread : threads_) {
         thread->quit(); // also ends a wait under way
         thread->wait();

@@ -22,12 +22,16 @@ void UnitWorker::start(int firstDelayMs)
 
 void UnitWorker::stop()
 {
+    stopped_ = true;
     timer_.stop();
     commands_.clear();
+    pollDue_ = false;
 }
 
 void UnitWorker::run(const UnitCommand &command)
 {
+    if (stopped_)
+        return;
     if (commands_.size() >= MaxQueuedCommands) {
         emit commandDone({address_, macId(status_), command.thing(), QStringLiteral("busy"),
                           QStringLiteral("too many commands waiting for this unit")});
@@ -67,7 +71,8 @@ void UnitWorker::pollOnce()
     // A request the unit refused and the dispatcher queued again goes first, as the poll timer sends it.
     follow(link_.pending.code != 0 ? poll_.sendQueued() : poll_.pollTurn());
     emit reported(snapshot());
-    timer_.start(intervalMs_);
+    if (!stopped_)
+        timer_.start(intervalMs_);
 }
 
 void UnitWorker::execute(const UnitCommand &command)

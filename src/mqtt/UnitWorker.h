@@ -41,8 +41,9 @@ public:
     UnitWorker(const QString &address, int intervalMs, const Timing &timing = Timing{});
 
 public slots:
-    // Polls now, then every interval.
+    // Polls after the first delay, then every interval.
     void start(int firstDelayMs);
+    // Nothing more is polled or sent; what waits is dropped.
     void stop();
     void run(const UnitCommand &command);
 
@@ -71,4 +72,5 @@ private:
     std::deque<UnitCommand> commands_;
     bool pollDue_ = false;
     bool working_ = false;
+    bool stopped_ = false;
 };
