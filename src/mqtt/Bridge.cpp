@@ -164,22 +164,30 @@ void Bridge::publishRetained(const QString &topic, const QByteArray &payload, bo
         gate_.forget(topic); // tried again with the next report
 }
 
-void Bridge::onMessage(const QString &topic, const QByteArray &payload)
+void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool retained)
 {
     const auto command = topics_.parseCommand(topic);
     if (!command)
         return;
     const QString thing = UnitTexts::visibleText(command->thing.left(MaxLoggedThing));
     const auto address = addresses_.constFind(command->macId);
-    if (address == addresses_.constEnd()) {
-        qCWarning(zorBridge).noquote() << "command" << thing << "for"
-                                       << UnitTexts::visibleText(command->macId.left(MaxLoggedThing))
-                                       << "dropped: no such unit";
+    const bool known = address != addresses_.constEnd();
+    const QString unit = UnitTexts::visibleText(command->macId.left(MaxLoggedThing));
+    if (retained) {
+        // Replayed by the broker on every subscribe: carried out, it would repeat after each reconnect.
+        qCWarning(zorBridge).noquote() << "command" << thing << "for" << unit
+                                       << "dropped: retained commands are not taken";
+        if (known)
+            publishResult(command->macId, thing, QStringLiteral("rejected"), QStringLiteral("retained commands are not taken"));
+        return;
+    }
+    if (!known) {
+        qCWarning(zorBridge).noquote() << "command" << thing << "for" << unit << "dropped: no such unit";
         return;
     }
     const ParsedCommand parsed = parseCommand(command->thing, payload);
     if (!parsed.command) {
-        qCWarning(zorBridge).noquote() << "command" << thing << "for" << command->macId << "dropped:" << parsed.reason;
+        qCWarning(zorBridge).noquote() << "command" << thing << "for" << unit << "dropped:" << parsed.reason;
         publishResult(command->macId, thing, QStringLiteral("rejected"), parsed.reason);
         return;
     }

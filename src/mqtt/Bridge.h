@@ -36,7 +36,7 @@ private:
 
     void onConnected();
     void onDisconnected(const QString &reason);
-    void onMessage(const QString &topic, const QByteArray &payload);
+    void onMessage(const QString &topic, const QByteArray &payload, bool retained);
     void onReport(const UnitReport &report);
     void onCommandDone(const CommandReport &report);
     void publishUnit(Unit &unit);

@@ -141,8 +141,10 @@ void MqttClient::onMessage(mosquitto *, void *self, const mosquitto_message *mes
     auto *client = static_cast<MqttClient *>(self);
     const QString topic = QString::fromUtf8(message->topic);
     const QByteArray payload(static_cast<const char *>(message->payload), message->payloadlen);
-    QMetaObject::invokeMethod(client, [client, topic, payload] { emit client->messageReceived(topic, payload); },
-                              Qt::QueuedConnection);
+    const bool retained = message->retain;
+    QMetaObject::invokeMethod(client, [client, topic, payload, retained] {
+        emit client->messageReceived(topic, payload, retained);
+    }, Qt::QueuedConnection);
 }
 
 void MqttClient::onLog(mosquitto *, void *self, int level, const char *text)

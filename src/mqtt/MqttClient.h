@@ -43,7 +43,8 @@ signals:
     void disconnected(const QString &reason);
     // What libmosquitto reports as an error, or a broker not reached for a while; the connection may stand.
     void trouble(const QString &text);
-    void messageReceived(const QString &topic, const QByteArray &payload);
+    // `retained`: a stored message the broker replays on subscribing, not one just published.
+    void messageReceived(const QString &topic, const QByteArray &payload, bool retained);
 
 private:
     static void onConnect(mosquitto *, void *self, int rc);

@@ -239,15 +239,21 @@ void MqttBrokerTest::withTls()
     SimulatorThread unit;
     QVERIFY2(unit.start(QHostAddress("127.44.0.4")), qPrintable(unit.errorString()));
     const QString id = macIdOf(unit);
+    // A retained command waiting at the broker is replayed on subscribing: it must not be carried out.
+    ClientArgs retaining = client;
+    retaining.arguments << "-r";
+    QVERIFY(publish(retaining, "zorwifi/" + id + "/set/locate", "PRESS"));
     BridgeProcess bridge;
     QVERIFY(bridge.start({"--broker", BrokerAddress + ":18842", "--tls-ca", ca + ".crt", "--address", "127.44.0.4",
                           "--interval", QString::number(IntervalS)}));
     expectDiscovery(client, {id}, 12);
     QCOMPARE(payloadOf(subscribe(client, {"zorwifi/" + id + "/availability"}, 1), "zorwifi/" + id + "/availability"),
              QByteArray("online"));
+    QTest::qWait(int(2 * IntervalS * 1000));
+    QCOMPARE(commandFrames(unit), QList<QByteArray>{});
     QVERIFY(publish(client, "zorwifi/" + id + "/set/locate", "PRESS"));
     QTRY_COMPARE_WITH_TIMEOUT(commandFrames(unit), QList<QByteArray>{QByteArray::fromHex("5A3577A51D00000000")}, 10000);
-    bridge.stop();
+    QVERIFY(bridge.stop().contains("retained commands are not taken"));
 }
 
 QTEST_GUILESS_MAIN(MqttBrokerTest)
