@@ -7,6 +7,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -36,6 +37,12 @@ int main(int argc, char *argv[])
         return UsageError;
     }
     options.broker.clientId = QStringLiteral("zorwifi-mqtt-%1").arg(::getpid());
+    // Each unit's thread holds descriptors of its own: many units outgrow a shell's soft limit of 1024.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     MqttClient client(options.broker);
     Bridge bridge(client, options.topics);
