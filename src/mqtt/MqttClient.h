@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 struct mosquitto;
 
@@ -18,8 +22,9 @@ struct BrokerSettings {
     int keepAliveSeconds = 30;
 };
 
-// One connection to the broker through libmosquitto's own network thread, which reconnects with
-// backoff. Its callbacks are handed to this object's thread as signals.
+// One connection to the broker, run by a network thread of its own that connects, and after any
+// failure connects again with a backoff of 1 s doubling to 30 s, whatever the failure was (refused,
+// a name not resolved yet, a TLS handshake). Its news reach this object's thread as signals.
 class MqttClient : public QObject {
     Q_OBJECT
 
@@ -31,7 +36,7 @@ public:
 
     // Starts connecting; false with the reason when the settings cannot be used at all.
     bool start(QString &error);
-    // Publishes the will's "offline" itself, then disconnects.
+    // Publishes the will's "offline" itself, disconnects and ends the network thread.
     void stop();
 
     // Dropped while disconnected: the bridge publishes everything again on the next connect.
@@ -40,13 +45,16 @@ public:
 
 signals:
     void connected();
+    // The connection was lost, or an attempt failed; said again only when the reason changes.
     void disconnected(const QString &reason);
-    // What libmosquitto reports as an error, or a broker not reached for a while; the connection may stand.
+    // What libmosquitto reports as an error, such as a failed TLS handshake.
     void trouble(const QString &text);
     // `retained`: a stored message the broker replays on subscribing, not one just published.
     void messageReceived(const QString &topic, const QByteArray &payload, bool retained);
 
 private:
+    void runNetwork();
+    void tell(const QString &reason);
     static void onConnect(mosquitto *, void *self, int rc);
     static void onDisconnect(mosquitto *, void *self, int rc);
     static void onMessage(mosquitto *, void *self, const struct mosquitto_message *message);
@@ -54,7 +62,10 @@ private:
 
     BrokerSettings settings_;
     mosquitto *mosq_ = nullptr;
-    bool started_ = false;
-    // A broker that refuses or ignores every attempt is otherwise never heard of: said once per outage.
-    QTimer outage_;
+    std::thread network_;
+    std::atomic<bool> stopping_{false};
+    std::chrono::steady_clock::time_point stopDeadline_; // set before stopping_
+    std::mutex mutex_; // guards the backoff wait
+    std::condition_variable wake_;
+    QString lastReason_; // network thread only
 };
