@@ -5,7 +5,12 @@
 
 PollLoop::PollLoop(DeviceLink &link, LinkCheck &linkCheck)
     : link_(link)
-    , linkCheck_(linkCheck)
+    , linkCheck_(&linkCheck)
+{
+}
+
+PollLoop::PollLoop(DeviceLink &link)
+    : link_(link)
 {
 }
 
@@ -25,6 +30,15 @@ PollLoop::Tick PollLoop::tick()
     if (link_.pending.code == 0)
         return {};
     tickCount = 0;
+    return sendQueued();
+}
+
+PollLoop::Tick PollLoop::sendQueued()
+{
+    if (link_.transferActive)
+        return {Action::HeldForTransfer};
+    if (link_.pending.code == 0)
+        return {};
     const std::uint8_t code = link_.pending.code;
     announce(Action::SentQueued, code);
     return {Action::SentQueued, code, link_.sendPending()};
@@ -33,7 +47,7 @@ PollLoop::Tick PollLoop::tick()
 PollLoop::Tick PollLoop::pollTurn()
 {
     // A failed check has reported itself; nothing else happens this turn.
-    if (!linkCheck_.CheckLink())
+    if (linkCheck_ && !linkCheck_->CheckLink())
         return {Action::LinkCheckFailed};
 
     if (!link_.status().linked) {

@@ -30,6 +30,8 @@ public:
     };
 
     PollLoop(DeviceLink &link, LinkCheck &linkCheck);
+    // For a unit whose address is given: no link check before a poll turn.
+    explicit PollLoop(DeviceLink &link);
 
     // Off while the setup or audio editor window is open and while the volume slider is held.
     bool pollingEnabled = true;
@@ -38,11 +40,13 @@ public:
     std::function<void(Action action, std::uint8_t code)> aboutToSend;
 
     Tick tick();
+    // The two halves of a tick, for a caller that times them itself.
+    Tick pollTurn();
+    Tick sendQueued();
 
 private:
-    Tick pollTurn();
     void announce(Action action, std::uint8_t code = 0) const;
 
     DeviceLink &link_;
-    LinkCheck &linkCheck_;
+    LinkCheck *linkCheck_ = nullptr;
 };

@@ -10,5 +10,5 @@ promtool check rules "$examples/zorwifi-rules.yml"
 # The unit as installed, with the program where this build has it.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-sed "s#/usr/bin/zorwifi-exporter#$2#" "$1/packaging/exporter/zorwifi-exporter.service" >"$scratch/zorwifi-exporter.service"
+sed "s#/usr/bin/zorwifi-exporter#$2#" "$1/packaging/zorwifi-exporter.service" >"$scratch/zorwifi-exporter.service"
 systemd-analyze verify --man=no "$scratch/zorwifi-exporter.service"
