@@ -15,24 +15,16 @@ QString failureText(const UnitFault &fault)
 }
 
 // Only a whole clip tells its size: each is read and dropped.
-void readClipSizes(UnitReport &report, DeviceLink &link, FileTransfer &transfer)
+void readClipSizes(UnitReport &report, DeviceLink &link, FileTransfer &transfer, UnitBackup backup)
 {
-    const AudioListRead list = parseAudioListBytes(report.audioList.value_or(QByteArray()), audioListFileName);
     report.clipSizesRead = true;
-    for (int n = 1; n <= maxClipNumber; ++n) {
-        if (!list.list.isPresent(n))
-            continue;
-        link.pause(link.timing().jobSwitchPauseMs);
-        const QString name = clipFileName(n);
-        const TransferResult read = transfer.ReadSdFile(name.toLatin1());
-        if (absentOnUnit(read))
-            continue;
-        if (!read.ok()) {
-            report.clipSizesFault = failureText(readFault(name, read)) + "; the clips after it were not read";
-            return;
-        }
-        report.clipSizes.insert(n, read.bytes);
-    }
+    QStringList missing; // a clip the unit would not send has no size to show
+    const UnitFault fault = readClips(link, transfer, backup, {}, missing);
+    for (const BackupClip &clip : backup.clips)
+        if (clip.saved)
+            report.clipSizes.insert(clip.number, clip.size);
+    if (fault.failed())
+        report.clipSizesFault = failureText(fault) + "; the clips after it were not read";
 }
 
 } // namespace
@@ -53,6 +45,6 @@ UnitReport readReport(DeviceLink &link, FileTransfer &transfer, bool withClipSiz
     report.audioList = read.backup.file(audioListFileName);
     report.rtuConfig = read.backup.file(QStringLiteral("RTU.CFG"));
     if (withClipSizes && report.audioList)
-        readClipSizes(report, link, transfer);
+        readClipSizes(report, link, transfer, read.backup);
     return report;
 }
