@@ -101,6 +101,16 @@ def main():
             check("diff: a changed table entry differs; an unused byte and a clip of the same size and sum do not",
                   [c["field"] for c in alarm.get("changes", [])] == ["input 8"], out + err[-400:])
 
+            # A commissioning report reads the unit and its clips, and writes nothing to it.
+            report = os.path.join(work, "a.html")
+            start = len(a.events)
+            code, out, err = zorctl(binary, "--address", A, "report", report, units=(a,))
+            page = open(report, encoding="utf-8").read() if code == 0 else ""
+            check("report: exit 0, the unit's MAC, model, clip name and clip size",
+                  all(s in page for s in ("02:00:5E:10:00:01", "ZOR-06-WF", "001.mp3", "2304")), err[-400:])
+            check("report: only reads reach the unit",
+                  {f[4] for f in commands(a, start)} <= {33, 91}, sorted({f[4] for f in commands(a, start)}))
+
             with open(backup, "rb") as f:
                 damaged = f.read()[:-40]
             with open(backup, "wb") as f:
