@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -108,6 +109,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
+    // The editor keeps PRJ.cfg and its scratch folder in the current folder: not the checkout's.
+    QDir::setCurrent(dir.path());
     std::vector<std::unique_ptr<SimulatorThread>> units;
     for (int i = 1; i <= UnitCount; ++i) {
         units.push_back(std::make_unique<SimulatorThread>());

@@ -87,6 +87,12 @@ struct ClientArgs {
     }
 };
 
+// A subscriber may end while the test spins the event loop; waitForFinished() then says false.
+inline bool ended(QProcess &process, int timeoutMs)
+{
+    return process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs);
+}
+
 // mosquitto_sub until `count` messages or the time-out: "topic payload" lines.
 inline QStringList subscribe(const ClientArgs &client, const QStringList &topics, int count, int timeoutS = 10)
 {

@@ -145,7 +145,7 @@ void MqttBrokerTest::withPasswordFile()
     const QList<QByteArray> expected{QByteArray::fromHex("5A3577A5D0010100 00"), QByteArray::fromHex("5A3577A540180700 00"),
                                      QByteArray::fromHex("5A3577A540180701 01")};
     QCOMPARE(commandFrames(six), expected);
-    QVERIFY(results.waitForFinished(15000));
+    QVERIFY(ended(results, 15000));
     const QString resultTopic = "zorwifi/" + sixId + "/result ";
     QCOMPARE(QString::fromUtf8(results.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
              (QStringList{resultTopic + R"({"command":"relay","result":"done"})",
@@ -164,7 +164,7 @@ void MqttBrokerTest::withPasswordFile()
     six.unit().clearReceivedFrames();
     for (const auto &[thing, payload] : bad)
         QVERIFY(publish(client, "zorwifi/" + sixId + "/set/" + thing, payload));
-    QVERIFY(results.waitForFinished(15000));
+    QVERIFY(ended(results, 15000));
     const QStringList rejected = QString::fromUtf8(results.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(rejected.size(), bad.size());
     for (const QString &line : rejected)
@@ -188,7 +188,7 @@ void MqttBrokerTest::withPasswordFile()
     QElapsedTimer sinceStop;
     four.stop();
     sinceStop.start();
-    QVERIFY(availability.waitForFinished(20000));
+    QVERIFY(ended(availability, 20000));
     const qint64 offlineAfter = sinceStop.elapsed();
     QCOMPARE(QString::fromUtf8(availability.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).last(),
              "zorwifi/" + fourId + "/availability offline");
@@ -196,7 +196,7 @@ void MqttBrokerTest::withPasswordFile()
     results.start("mosquitto_sub", client.sub({"zorwifi/" + fourId + "/result"}, 1, 10));
     QTest::qWait(500);
     QVERIFY(publish(client, "zorwifi/" + fourId + "/set/relay", "ON"));
-    QVERIFY(results.waitForFinished(15000));
+    QVERIFY(ended(results, 15000));
     QVERIFY(json(results.readAllStandardOutput().split(' ').mid(1).join(' '))["result"] == QStringLiteral("offline"));
 
     // A wrong password is reported as such, and shown nowhere.
