@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """A real Prometheus scrapes zorwifi-exporter in front of three zorsims, with the shipped
-scrape job and alert rules and the targets that `zorctl discover --prometheus-sd` wrote; one
+scrape job and alert rules and the targets that `zorctl discover --prometheus-sd` wrote for the loopback subnet; one
 unit stops midway. Then one probe of the stand-alone unit double. Loopback only.
 
 Usage: check_prometheus.py ZORWIFI_EXPORTER ZORCTL ZORSIM SOURCE_DIR
